@@ -1,0 +1,30 @@
+#pragma once
+// Defaults persisted as an XML property list (the format of a macOS
+// preferences file) at folder/domain.plist. Every write is atomic (temporary
+// file, flush, rename) and serialized with other processes by a lock file, and
+// re-reads the file first so another process's keys are kept. A corrupt file is
+// moved aside (with a diagnostic line) and read as empty, never silently lost.
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "foundation/defaults/UserDefaults.h"
+#include "foundation/diagnostics/Diagnostics.h"
+
+namespace velmora {
+
+class FileUserDefaults final : public UserDefaults {
+public:
+    FileUserDefaults(std::string folder, std::string domain, std::shared_ptr<Diagnostics> diagnostics);
+    std::optional<PlistValue> object(const std::string& key) const override;
+    void set(const std::string& key, const PlistValue& value) override;
+    void remove(const std::string& key) override;
+    std::string filePath() const;
+private:
+    std::string folder_;
+    std::string domain_;
+    std::shared_ptr<Diagnostics> diagnostics_;
+    mutable std::mutex mutex_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,54 @@
+#pragma once
+// Real-time dispatch: a main loop run by whoever owns the main thread (a plain
+// loop for tools and tests, later Qt's event loop), one thread per serial
+// queue, and a small pool for the global queues.
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "foundation/dispatch/Scheduler.h"
+
+namespace velmora {
+
+class RealScheduler final : public Scheduler, public std::enable_shared_from_this<RealScheduler> {
+public:
+    // The thread that constructs the scheduler is the main thread.
+    static std::shared_ptr<RealScheduler> create(unsigned globalThreads = 4);
+    ~RealScheduler() override;
+
+    void asyncMain(Block block) override;
+    void asyncMainAfter(double seconds, Block block) override;
+    std::shared_ptr<Timer> scheduleRepeatingTimer(double intervalSeconds, Block tick) override;
+    bool isMainThread() const override;
+
+    std::shared_ptr<SerialQueue> makeSerialQueue(std::string label, QualityOfService qos) override;
+    void asyncGlobal(QualityOfService qos, Block block) override;
+    void asyncGlobalAfter(QualityOfService qos, double seconds, Block block) override;
+
+    void sleep(double seconds) override;
+    Date now() const override;
+
+    // Main-loop driving (main thread only).
+    // Runs main-thread work until stop() is called.
+    void run();
+    // Runs main-thread work until `done` returns true or the timeout passes;
+    // returns whether `done` became true.
+    bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+    // Runs what is due now without waiting; returns the time until the next
+    // timer or delayed block (for an external event loop to wait on).
+    std::chrono::milliseconds processDueWork();
+    void stop();  // any thread
+    // Called (from any thread) whenever main-thread work is added, so an
+    // external event loop can wake up and call processDueWork().
+    void setWakeUpHandler(std::function<void()> handler);
+    // Stops the queue and pool threads after their current block; pending work
+    // is dropped. Called by the destructor.
+    void shutdown();
+
+    struct State;
+private:
+    RealScheduler();
+    std::shared_ptr<State> state_;
+};
+
+}  // namespace velmora

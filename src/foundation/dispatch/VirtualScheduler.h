@@ -1,0 +1,59 @@
+#pragma once
+// Deterministic virtual time for tests. Single-threaded: every block runs on
+// the thread that calls advance()/runUntilIdle(), in virtual-time order, ties
+// in the order they were scheduled. sleep() moves the clock forward. A test of
+// a 120-second timer runs in microseconds.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "foundation/dispatch/Scheduler.h"
+
+namespace velmora {
+
+class VirtualScheduler final : public Scheduler, public std::enable_shared_from_this<VirtualScheduler> {
+public:
+    // The clock starts at `start` (a fixed date by default, so runs repeat exactly).
+    explicit VirtualScheduler(Date start = dateFromSeconds(1767225600.0) /* 2026-01-01T00:00:00Z */);
+    ~VirtualScheduler() override;
+
+    void asyncMain(Block block) override;
+    void asyncMainAfter(double seconds, Block block) override;
+    std::shared_ptr<Timer> scheduleRepeatingTimer(double intervalSeconds, Block tick) override;
+    bool isMainThread() const override;
+
+    std::shared_ptr<SerialQueue> makeSerialQueue(std::string label, QualityOfService qos) override;
+    void asyncGlobal(QualityOfService qos, Block block) override;
+    void asyncGlobalAfter(QualityOfService qos, double seconds, Block block) override;
+
+    void sleep(double seconds) override;
+    Date now() const override;
+
+    // Runs everything due up to now + seconds (including work that becomes due
+    // meanwhile), then leaves the clock at now + seconds.
+    void advance(double seconds);
+    // Runs everything due now (no clock movement).
+    void runUntilIdle();
+    // Number of blocks and timer ticks waiting (scheduled timers count once).
+    std::size_t pendingCount() const;
+    // Label of the context the running block belongs to: "main", a serial
+    // queue's label, or "global"; empty outside any block.
+    std::string currentContext() const;
+
+    struct Event;
+private:
+    friend class VirtualTimer;
+    friend class VirtualSerialQueue;
+    void schedule(Date at, std::string context, Block block);
+    bool runOneDueBy(Date limit);
+
+    Date now_;
+    std::uint64_t sequence_ = 0;
+    std::multimap<std::tuple<Date, std::uint64_t>, std::pair<std::string, Block>> events_;
+    std::vector<std::string> contextStack_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,60 @@
+#pragma once
+// How one child process is run: absolute program path, argument vector as is,
+// standard input inherited, each output stream's wiring, wait or not, and a
+// deadline. Results are values that tell the failures apart; nothing throws.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+enum class OutputWiring { inherit, pipe };
+enum class ErrorWiring { inherit, nullDevice, pipe, mergeIntoOutput };
+
+struct RunSpec {
+    std::string program;                 // absolute path, never searched on a PATH
+    std::vector<std::string> arguments;  // passed as separate arguments, never re-split
+    OutputWiring output = OutputWiring::inherit;
+    ErrorWiring error = ErrorWiring::inherit;
+    bool wait = true;                    // false: start and return; the child is reaped later
+    // Bound on the whole run, pipe reading included. Absent: the launcher's default.
+    std::optional<double> deadlineSeconds;
+};
+
+struct RunResult {
+    enum class Outcome {
+        exited,          // ran to completion; exitStatus is valid
+        signaled,        // killed by a signal it did not get from us; signal is valid
+        startFailed,     // could not be started (missing, not executable, …)
+        deadline,        // deadline passed; the process group was terminated
+        outputTooLarge,  // captured output passed the cap; the process group was terminated
+        notWaited,       // started and left running (RunSpec::wait == false)
+    };
+    Outcome outcome = Outcome::startFailed;
+    int exitStatus = -1;
+    int signal = 0;
+    int pid = -1;
+    std::string output;       // captured standard output (or merged output)
+    std::string errorOutput;  // captured standard error when wired to its own pipe
+    // Readable text for startFailed / deadline / outputTooLarge, e.g.
+    // "The file “diskutil” doesn’t exist." style descriptions.
+    std::string errorDescription;
+
+    // True when the start succeeded in the sense the callers use: any outcome
+    // except the ones that mean "no usable run".
+    bool started() const {
+        return outcome == Outcome::exited || outcome == Outcome::signaled || outcome == Outcome::notWaited;
+    }
+    bool succeeded() const { return outcome == Outcome::exited && exitStatus == 0; }
+};
+
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    virtual RunResult run(const RunSpec& spec) = 0;
+};
+
+// Decodes bytes as UTF-8; absent when they are not valid UTF-8.
+std::optional<std::string> decodeUTF8(const std::string& bytes);
+
+}  // namespace velmora

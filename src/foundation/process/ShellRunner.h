@@ -1,0 +1,50 @@
+#pragma once
+// The program's reusable runners: one implementation, parameterised by the
+// owner's messages. Every run waits for the child (within its deadline) on the
+// caller's thread.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/diagnostics/Diagnostics.h"
+#include "foundation/process/ProcessLauncher.h"
+#include "foundation/process/Script.h"
+
+namespace velmora {
+
+// What differs between the sudo-rule runners: their two messages.
+struct SudoRunnerMessages {
+    std::string skipped;       // printed when "sudo" remains after the rule
+    std::string startFailure;  // followed by the error's description
+};
+
+class ShellRunner {
+public:
+    ShellRunner(std::shared_ptr<ProcessLauncher> launcher, std::shared_ptr<Diagnostics> diagnostics);
+
+    // "/bin/sh" "-c" script after the sudo rule; output inherited, error to the
+    // null device; result ignored.
+    void runScript(const Script& script, const SudoRunnerMessages& messages) const;
+    // Same, output captured; empty text on refusal, start failure or non-UTF-8 output.
+    std::string runScriptWithOutput(const Script& script, const SudoRunnerMessages& messages) const;
+    // "/bin/zsh" "-c" the unchanged script, output and error into one pipe;
+    // empty text on start failure ("❌ Script execution error: …") or non-UTF-8 output.
+    std::string runZshWithResult(const Script& script) const;
+    // The program with its arguments, streams inherited; true when it exits 0.
+    // A start failure prints "❌ Komut hatası: " + description.
+    bool executeCommand(const std::string& program, const std::vector<std::string>& arguments) const;
+
+    // The three owners' message sets.
+    static const SudoRunnerMessages& stabilizerMessages();      // executeShellScript
+    static const SudoRunnerMessages& outputMessages();          // executeShellScriptWithOutput
+    static const SudoRunnerMessages& monitorStabilizerMessages();  // executeStabilizerScript
+
+    ProcessLauncher& launcher() const { return *launcher_; }
+    Diagnostics& diagnostics() const { return *diagnostics_; }
+
+private:
+    std::shared_ptr<ProcessLauncher> launcher_;
+    std::shared_ptr<Diagnostics> diagnostics_;
+};
+
+}  // namespace velmora
