@@ -1,0 +1,62 @@
+#pragma once
+// One simulated machine folder: loading and saving its state under a lock,
+// atomically (temporary file + rename), safe against the program and many
+// stand-in tool processes touching it at once; and its journal of tool runs.
+#include <functional>
+#include <type_traits>
+#include <utility>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/state/MachineState.h"
+
+namespace velmora::sim {
+
+struct JournalEntry {
+    double time = 0;
+    std::vector<std::string> argv;  // argv[0] is the tool's program name (e.g. "diskutil")
+    int exitStatus = 0;
+};
+
+class Machine {
+public:
+    explicit Machine(std::string directory);
+
+    const std::string& directory() const { return directory_; }
+    std::string stateFile() const;      // DIR/.velmora-sim/state.json
+    std::string journalFile() const;    // DIR/.velmora-sim/journal.log
+    std::string volumesFolder() const;  // DIR/Volumes
+    bool exists() const;
+
+    // A consistent snapshot (shared lock).
+    MachineState read() const;
+    // Read-modify-write under the exclusive lock; the new state replaces the
+    // file atomically. Returns whatever `change` returns.
+    template <typename F>
+    auto update(F&& change) -> decltype(change(std::declval<MachineState&>()));
+    void write(const MachineState& state);  // exclusive, atomic replace
+
+    void appendJournal(const JournalEntry& entry);
+    std::vector<JournalEntry> journal() const;
+
+    static double now();  // host wall clock, seconds since the Unix epoch
+
+private:
+    void lockedUpdate(const std::function<void(MachineState&)>& change);
+    std::string directory_;
+};
+
+template <typename F>
+auto Machine::update(F&& change) -> decltype(change(std::declval<MachineState&>())) {
+    using R = decltype(change(std::declval<MachineState&>()));
+    if constexpr (std::is_void_v<R>) {
+        lockedUpdate([&](MachineState& s) { change(s); });
+    } else {
+        std::optional<R> result;
+        lockedUpdate([&](MachineState& s) { result.emplace(change(s)); });
+        return std::move(*result);
+    }
+}
+
+}  // namespace velmora::sim
