@@ -29,7 +29,8 @@ public:
     std::string volumesFolder() const;  // DIR/Volumes
     bool exists() const;
 
-    // A consistent snapshot (shared lock).
+    // A consistent snapshot (shared lock). A folder without a state file reads
+    // as an empty machine; an unreadable or corrupt one throws MachineError.
     MachineState read() const;
     // Read-modify-write under the exclusive lock; the new state replaces the
     // file atomically. Returns whatever `change` returns.
@@ -37,8 +38,12 @@ public:
     auto update(F&& change) -> decltype(change(std::declval<MachineState&>()));
     void write(const MachineState& state);  // exclusive, atomic replace
 
+    // One JSON object per line, appended with a single write so concurrent
+    // tool processes never interleave their entries.
     void appendJournal(const JournalEntry& entry);
+    // Lines that do not parse are skipped.
     std::vector<JournalEntry> journal() const;
+    void clearJournal();
 
     static double now();  // host wall clock, seconds since the Unix epoch
 

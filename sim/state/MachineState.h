@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,14 @@ struct DeliveredNotification {
     double time = 0;
 };
 
+// A machine folder that cannot be read or written (corrupt state file, no
+// permission). Only the simulator's own code sees it; the in-process services
+// turn it into the failure values of their interfaces.
+class MachineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // A fault set on a tool by program name (e.g. "diskutil").
 enum class ToolFault { none, hang, missing, fail, garble, truncate, nonUTF8, huge };
 
@@ -136,6 +145,28 @@ struct MachineState {
 
 void to_json(nlohmann::json& j, const MachineState& s);
 void from_json(const nlohmann::json& j, MachineState& s);
+// The parts on their own (a missing field reads as its default).
+void to_json(nlohmann::json& j, const Volume& v);
+void from_json(const nlohmann::json& j, Volume& v);
+void to_json(nlohmann::json& j, const Disk& d);
+void from_json(const nlohmann::json& j, Disk& d);
+void to_json(nlohmann::json& j, const UsbDevice& u);
+void from_json(const nlohmann::json& j, UsbDevice& u);
+void to_json(nlohmann::json& j, const LogEntry& e);
+void from_json(const nlohmann::json& j, LogEntry& e);
+void to_json(nlohmann::json& j, const ProcessEntry& p);
+void from_json(const nlohmann::json& j, ProcessEntry& p);
+void to_json(nlohmann::json& j, const Assertion& a);
+void from_json(const nlohmann::json& j, Assertion& a);
+void to_json(nlohmann::json& j, const LoginItem& l);
+void from_json(const nlohmann::json& j, LoginItem& l);
+void to_json(nlohmann::json& j, const DeliveredNotification& n);
+void from_json(const nlohmann::json& j, DeliveredNotification& n);
+
+// The state as the readable text stored in the state file, and back. Parsing
+// throws MachineError on text that is not a state.
+std::string stateToText(const MachineState& state);
+MachineState stateFromText(const std::string& text);
 
 std::string toolFaultName(ToolFault f);
 std::optional<ToolFault> toolFaultFromName(const std::string& name);
