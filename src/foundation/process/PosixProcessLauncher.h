@@ -19,6 +19,10 @@ namespace velmora {
 struct LauncherOptions {
     double defaultDeadlineSeconds = 120.0;
     double terminateGraceSeconds = 2.0;
+    // After the direct child has exited, a captured pipe is read on only while
+    // data keeps coming within this window: a background job that inherited
+    // the pipe cannot hold the caller, and is not killed either.
+    double drainAfterExitSeconds = 0.2;
     std::size_t outputCapBytes = 64u * 1024u * 1024u;
     // When set, an absolute program path P runs as systemRoot + P, and children
     // get PATH = the root's tool folders (usr/bin, bin, usr/sbin, sbin) followed

@@ -1,0 +1,57 @@
+#include "foundation/process/ChildEnvironment.h"
+
+#include <unistd.h>
+
+#include <map>
+
+#include "foundation/process/PosixProcessLauncher.h"
+
+namespace velmora {
+
+namespace {
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path == "/" ? std::string() : path;
+}
+
+std::string restrictedPath(const LauncherOptions& options) {
+    const std::string root = withoutTrailingSlashes(*options.systemRoot);
+    std::string path;
+    for (const char* folder : {"/usr/bin", "/bin", "/usr/sbin", "/sbin"}) {
+        if (!path.empty()) path += ':';
+        path += root + folder;
+    }
+    for (const std::string& folder : options.hostUtilityFolders) path += ':' + folder;
+    return path;
+}
+
+}  // namespace
+
+ChildEnvironment::ChildEnvironment(const LauncherOptions& options) {
+    if (!options.systemRoot && options.environment.empty()) return;
+    inherit_ = false;
+
+    std::map<std::string, std::string> variables;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        const std::string text(*entry);
+        const auto equals = text.find('=');
+        if (equals == std::string::npos || equals == 0) continue;
+        variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    if (options.systemRoot) variables["PATH"] = restrictedPath(options);
+    for (const auto& [name, value] : options.environment) {
+        if (name.empty() || name.find('=') != std::string::npos) continue;
+        variables[name] = value;
+    }
+
+    entries_.reserve(variables.size());
+    for (const auto& [name, value] : variables) entries_.push_back(name + '=' + value);
+    pointers_.reserve(entries_.size() + 1);
+    for (std::string& entry : entries_) pointers_.push_back(entry.data());
+    pointers_.push_back(nullptr);
+}
+
+char* const* ChildEnvironment::block() const { return inherit_ ? environ : pointers_.data(); }
+
+}  // namespace velmora

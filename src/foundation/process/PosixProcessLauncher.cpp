@@ -1,0 +1,420 @@
+#include "foundation/process/PosixProcessLauncher.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "foundation/process/ChildEnvironment.h"
+#include "foundation/process/ChildReaper.h"
+#include "foundation/process/SpawnedChild.h"
+
+namespace velmora {
+
+namespace {
+
+using Clock = SpawnedChild::Clock;
+
+// A killed child that still has not exited after this long is stuck in the
+// kernel; it is left to the reaper rather than blocking the caller.
+constexpr auto kAbandonAfterKill = std::chrono::seconds(1);
+constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kLongestLoggedCommand = 300;
+
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    ~Descriptor() { reset(); }
+    int get() const { return fd_; }
+    bool open() const { return fd_ >= 0; }
+    void reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+struct Pipe {
+    Descriptor read;
+    Descriptor write;
+};
+
+// Pipe ends must not land on 0–2: a dup2 onto the same number would not clear
+// close-on-exec, and the child would start without that stream.
+int aboveStandardStreams(int fd) {
+    if (fd > STDERR_FILENO) return fd;
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::close(fd);
+    return moved;
+}
+
+int makePipe(Pipe& pipe) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) return errno;
+    pipe.read = Descriptor(aboveStandardStreams(ends[0]));
+    pipe.write = Descriptor(aboveStandardStreams(ends[1]));
+    if (!pipe.read.open() || !pipe.write.open()) return errno ? errno : EMFILE;
+    return 0;
+}
+
+std::string lastComponent(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    const auto slash = trimmed.rfind('/');
+    return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+std::string startFailureText(int error, const std::string& program) {
+    const std::string name = lastComponent(program);
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return "The file “" + name + "” doesn’t exist.";
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return "The file “" + name + "” couldn’t be opened because you don’t have permission to view it.";
+        default:
+            return std::strerror(error);
+    }
+}
+
+// A clear reason before spawning; the spawn's own error still counts.
+int checkExecutable(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return errno;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (::access(path.c_str(), X_OK) != 0) return errno;
+    return 0;
+}
+
+std::string formatSeconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return text;
+}
+
+// One line however long or multi-line the script is.
+std::string commandLine(const RunSpec& spec) {
+    std::string line = spec.program;
+    for (const std::string& argument : spec.arguments) line += ' ' + argument;
+    std::string flat;
+    for (char c : line) {
+        if (c == '\n') {
+            flat += "\\n";
+        } else if (c == '\r') {
+            flat += "\\r";
+        } else {
+            flat += c;
+        }
+    }
+    if (flat.size() > kLongestLoggedCommand) {
+        std::size_t cut = kLongestLoggedCommand;
+        while (cut > 0 && (static_cast<unsigned char>(flat[cut]) & 0xC0) == 0x80) --cut;
+        flat = flat.substr(0, cut) + "…";
+    }
+    return flat;
+}
+
+Clock::duration toDuration(double seconds) {
+    // Clamp so that absurd or broken values neither overflow nor go negative.
+    if (!(seconds > 0)) return Clock::duration::zero();
+    const double capped = std::min(seconds, 10.0 * 365 * 24 * 3600);
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(capped));
+}
+
+int pollTimeout(Clock::time_point until) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
+}
+
+class SpawnSetup {
+public:
+    SpawnSetup() {
+        ::posix_spawn_file_actions_init(&actions_);
+        ::posix_spawnattr_init(&attributes_);
+    }
+    ~SpawnSetup() {
+        ::posix_spawn_file_actions_destroy(&actions_);
+        ::posix_spawnattr_destroy(&attributes_);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    int prepare(int outputFd, int errorFd, bool outputToNull, bool errorToNull) {
+        int error = 0;
+        if (outputFd >= 0) error = error ? error : ::posix_spawn_file_actions_adddup2(&actions_, outputFd, STDOUT_FILENO);
+        if (outputToNull) error = error ? error : ::posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        if (errorFd >= 0) error = error ? error : ::posix_spawn_file_actions_adddup2(&actions_, errorFd, STDERR_FILENO);
+        if (errorToNull) error = error ? error : ::posix_spawn_file_actions_addopen(&actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+        // Descriptors opened elsewhere in the program without close-on-exec
+        // must not leak into the child either.
+        error = error ? error : ::posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
+#endif
+        sigset_t none;
+        sigset_t all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        error = error ? error : ::posix_spawnattr_setsigmask(&attributes_, &none);
+        error = error ? error : ::posix_spawnattr_setsigdefault(&attributes_, &all);
+        error = error ? error : ::posix_spawnattr_setpgroup(&attributes_, 0);
+        const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+        error = error ? error : ::posix_spawnattr_setflags(&attributes_, flags);
+        return error;
+    }
+
+    const posix_spawn_file_actions_t* actions() const { return &actions_; }
+    const posix_spawnattr_t* attributes() const { return &attributes_; }
+
+private:
+    posix_spawn_file_actions_t actions_;
+    posix_spawnattr_t attributes_;
+};
+
+}  // namespace
+
+struct PosixProcessLauncher::Impl {
+    Impl(LauncherOptions launcherOptions, std::shared_ptr<Diagnostics> sink)
+        : options(std::move(launcherOptions)), diagnostics(std::move(sink)), environment(options) {}
+
+    RunResult run(const RunSpec& spec);
+    void drain(SpawnedChild& child, Pipe& output, Pipe& error, Clock::time_point deadline, RunResult& result, bool& timedOut,
+               bool& overCap);
+    // SIGTERM to the group, SIGKILL after the grace period; the exited child's
+    // zombie keeps the group id reserved until it is reaped here or abandoned.
+    void terminate(SpawnedChild& child);
+    void collect(SpawnedChild& child, RunResult& result);
+    void report(const std::string& line) {
+        if (diagnostics) diagnostics->line(line);
+    }
+    std::string resolve(const std::string& program) const {
+        if (!options.systemRoot) return program;
+        std::string root = *options.systemRoot;
+        while (!root.empty() && root.back() == '/') root.pop_back();
+        return root + program;
+    }
+
+    const LauncherOptions options;
+    const std::shared_ptr<Diagnostics> diagnostics;
+    const ChildEnvironment environment;
+    ChildReaper reaper;
+};
+
+RunResult PosixProcessLauncher::Impl::run(const RunSpec& spec) {
+    RunResult result;
+    if (spec.program.empty() || spec.program.front() != '/') {
+        result.errorDescription = startFailureText(ENOENT, spec.program);
+        return result;
+    }
+    const std::string path = resolve(spec.program);
+    if (const int error = checkExecutable(path)) {
+        result.errorDescription = startFailureText(error, spec.program);
+        return result;
+    }
+
+    // A run that is not waited for has nobody to read its pipes.
+    const bool captureOutput = spec.wait && spec.output == OutputWiring::pipe;
+    const bool captureError = spec.wait && spec.error == ErrorWiring::pipe;
+    const bool merge = spec.wait && spec.error == ErrorWiring::mergeIntoOutput;
+    Pipe output;
+    Pipe error;
+    if (captureOutput || merge) {
+        if (const int failure = makePipe(output)) {
+            result.errorDescription = startFailureText(failure, spec.program);
+            return result;
+        }
+    }
+    if (captureError) {
+        if (const int failure = makePipe(error)) {
+            result.errorDescription = startFailureText(failure, spec.program);
+            return result;
+        }
+    }
+
+    SpawnSetup setup;
+    const bool outputToNull = !spec.wait && spec.output == OutputWiring::pipe;
+    const bool errorToNull = spec.error == ErrorWiring::nullDevice ||
+                             (!spec.wait && (spec.error == ErrorWiring::pipe || spec.error == ErrorWiring::mergeIntoOutput));
+    const int errorTarget = captureError ? error.write.get() : merge ? output.write.get() : -1;
+    if (const int failure = setup.prepare(output.write.get(), errorTarget, outputToNull, errorToNull)) {
+        result.errorDescription = std::strerror(failure);
+        return result;
+    }
+
+    std::vector<char*> argv;
+    argv.reserve(spec.arguments.size() + 2);
+    argv.push_back(const_cast<char*>(spec.program.c_str()));
+    for (const std::string& argument : spec.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    const auto started = Clock::now();
+    const int spawnError = ::posix_spawn(&pid, path.c_str(), setup.actions(), setup.attributes(), argv.data(),
+                                         environment.block());
+    output.write.reset();
+    error.write.reset();
+    if (spawnError != 0) {
+        result.errorDescription = startFailureText(spawnError, spec.program);
+        return result;
+    }
+    result.pid = pid;
+    if (!spec.wait) {
+        reaper.adopt(pid);
+        result.outcome = RunResult::Outcome::notWaited;
+        return result;
+    }
+
+    const double deadlineSeconds = spec.deadlineSeconds.value_or(options.defaultDeadlineSeconds);
+    const auto deadline = started + toDuration(deadlineSeconds);
+    SpawnedChild child(pid);
+    bool timedOut = false;
+    bool overCap = false;
+    drain(child, output, error, deadline, result, timedOut, overCap);
+    if (!timedOut && !overCap && !child.exited() && !child.waitForExit(deadline)) timedOut = true;
+
+    if (overCap) {
+        terminate(child);
+        result.outcome = RunResult::Outcome::outputTooLarge;
+        result.errorDescription = "The process wrote more than " + std::to_string(options.outputCapBytes) +
+                                  " bytes of output and was terminated.";
+        report("⚠️ Çıktı sınırı aşıldı (" + std::to_string(options.outputCapBytes) +
+               " bayt), süreç grubu sonlandırıldı: " + commandLine(spec));
+        return result;
+    }
+    if (timedOut && !child.exited()) {
+        terminate(child);
+        result.outcome = RunResult::Outcome::deadline;
+        result.errorDescription =
+            "The process didn’t finish within " + formatSeconds(deadlineSeconds) + " seconds and was terminated.";
+        report("⏱️ Süre aşıldı (" + formatSeconds(deadlineSeconds) + " sn), süreç grubu sonlandırıldı: " + commandLine(spec));
+        return result;
+    }
+    // The child finished; whatever still holds a pipe is a background job it
+    // started on purpose, and is left alone.
+    collect(child, result);
+    return result;
+}
+
+void PosixProcessLauncher::Impl::drain(SpawnedChild& child, Pipe& output, Pipe& error, Clock::time_point deadline,
+                                       RunResult& result, bool& timedOut, bool& overCap) {
+    struct Stream {
+        Descriptor* fd;
+        std::string* sink;
+    };
+    std::array<Stream, 2> streams{Stream{&output.read, &result.output}, Stream{&error.read, &result.errorOutput}};
+    const auto drainWindow = toDuration(options.drainAfterExitSeconds);
+    std::optional<Clock::time_point> quietUntil;
+    auto checkInterval = std::chrono::milliseconds(1);
+    std::vector<char> buffer(kReadChunk);
+    std::size_t total = 0;
+
+    while (true) {
+        if (!child.exited() && child.checkExited()) quietUntil = Clock::now() + drainWindow;
+        const bool anyOpen = std::any_of(streams.begin(), streams.end(), [](const Stream& s) { return s.fd->open(); });
+        if (!anyOpen) return;
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            timedOut = true;
+            return;
+        }
+        if (quietUntil && now >= *quietUntil) return;
+
+        std::array<pollfd, 3> entries{};
+        std::array<Stream*, 3> owners{};
+        nfds_t count = 0;
+        for (Stream& stream : streams) {
+            if (!stream.fd->open()) continue;
+            owners[count] = &stream;
+            entries[count++] = pollfd{stream.fd->get(), POLLIN, 0};
+        }
+        auto wakeAt = deadline;
+        if (quietUntil) wakeAt = std::min(wakeAt, *quietUntil);
+        if (!child.exited()) {
+            if (child.exitDescriptor() >= 0) {
+                entries[count++] = pollfd{child.exitDescriptor(), POLLIN, 0};
+            } else {
+                // No pid descriptor: look at the child now and then.
+                wakeAt = std::min(wakeAt, now + checkInterval);
+                checkInterval = std::min(checkInterval * 2, std::chrono::milliseconds(50));
+            }
+        }
+        const int ready = ::poll(entries.data(), count, pollTimeout(wakeAt));
+        if (ready <= 0) continue;  // timeout or EINTR: the checks above decide
+
+        for (nfds_t i = 0; i < count; ++i) {
+            if (owners[i] == nullptr || entries[i].revents == 0) continue;
+            Stream& stream = *owners[i];
+            const ssize_t got = ::read(stream.fd->get(), buffer.data(), buffer.size());
+            if (got > 0) {
+                total += static_cast<std::size_t>(got);
+                if (total > options.outputCapBytes) {
+                    overCap = true;
+                    return;
+                }
+                stream.sink->append(buffer.data(), static_cast<std::size_t>(got));
+                if (quietUntil) quietUntil = Clock::now() + drainWindow;
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                stream.fd->reset();
+            }
+        }
+    }
+}
+
+void PosixProcessLauncher::Impl::terminate(SpawnedChild& child) {
+    child.signalGroup(SIGTERM);
+    child.waitForExit(Clock::now() + toDuration(options.terminateGraceSeconds));
+    // Also sweeps group members that outlived or ignored the SIGTERM.
+    child.signalGroup(SIGKILL);
+    if (child.waitForExit(Clock::now() + kAbandonAfterKill)) {
+        child.reap();
+    } else {
+        reaper.adopt(child.pid());
+    }
+}
+
+void PosixProcessLauncher::Impl::collect(SpawnedChild& child, RunResult& result) {
+    child.reap();
+    if (child.killedBySignal()) {
+        result.outcome = RunResult::Outcome::signaled;
+        result.signal = child.signal();
+    } else {
+        result.outcome = RunResult::Outcome::exited;
+        result.exitStatus = child.exitStatus();
+    }
+}
+
+PosixProcessLauncher::PosixProcessLauncher(LauncherOptions options, std::shared_ptr<Diagnostics> diagnostics)
+    : impl_(std::make_unique<Impl>(std::move(options), std::move(diagnostics))) {}
+
+PosixProcessLauncher::~PosixProcessLauncher() = default;
+
+RunResult PosixProcessLauncher::run(const RunSpec& spec) { return impl_->run(spec); }
+
+const LauncherOptions& PosixProcessLauncher::options() const { return impl_->options; }
+
+std::string PosixProcessLauncher::resolveProgram(const std::string& program) const { return impl_->resolve(program); }
+
+}  // namespace velmora

@@ -1,0 +1,95 @@
+#include "foundation/process/ShellRunner.h"
+
+namespace velmora {
+
+namespace {
+
+const std::string kShell = "/bin/sh";
+const std::string kZsh = "/bin/zsh";
+
+}  // namespace
+
+ShellRunner::ShellRunner(std::shared_ptr<ProcessLauncher> launcher, std::shared_ptr<Diagnostics> diagnostics)
+    : launcher_(std::move(launcher)), diagnostics_(std::move(diagnostics)) {}
+
+const SudoRunnerMessages& ShellRunner::stabilizerMessages() {
+    static const SudoRunnerMessages messages{
+        "⚠️ Sudo command skipped for security: operation requires user authorization",
+        "⚠️ Non-critical operation skipped: "};
+    return messages;
+}
+
+const SudoRunnerMessages& ShellRunner::outputMessages() {
+    static const SudoRunnerMessages messages{"⚠️ Sudo command skipped for security",
+                                             "⚠️ Non-critical operation failed: "};
+    return messages;
+}
+
+const SudoRunnerMessages& ShellRunner::monitorStabilizerMessages() {
+    static const SudoRunnerMessages messages{"⚠️ Sudo stabilization command skipped for security",
+                                             "⚠️ Non-critical stabilization operation skipped: "};
+    return messages;
+}
+
+// A run that hit its deadline or the output cap produced nothing usable, so
+// every runner treats it like a failed start and prints that message.
+void ShellRunner::runScript(const Script& script, const SudoRunnerMessages& messages) const {
+    const auto text = script.textWithoutSudo();
+    if (!text) {
+        diagnostics_->line(messages.skipped);
+        return;
+    }
+    RunSpec spec;
+    spec.program = kShell;
+    spec.arguments = {"-c", *text};
+    spec.error = ErrorWiring::nullDevice;
+    const RunResult result = launcher_->run(spec);
+    if (!result.started()) diagnostics_->line(messages.startFailure + result.errorDescription);
+}
+
+std::string ShellRunner::runScriptWithOutput(const Script& script, const SudoRunnerMessages& messages) const {
+    const auto text = script.textWithoutSudo();
+    if (!text) {
+        diagnostics_->line(messages.skipped);
+        return {};
+    }
+    RunSpec spec;
+    spec.program = kShell;
+    spec.arguments = {"-c", *text};
+    spec.output = OutputWiring::pipe;
+    spec.error = ErrorWiring::nullDevice;
+    const RunResult result = launcher_->run(spec);
+    if (!result.started()) {
+        diagnostics_->line(messages.startFailure + result.errorDescription);
+        return {};
+    }
+    return decodeUTF8(result.output).value_or(std::string());
+}
+
+std::string ShellRunner::runZshWithResult(const Script& script) const {
+    RunSpec spec;
+    spec.program = kZsh;
+    spec.arguments = {"-c", script.text()};
+    spec.output = OutputWiring::pipe;
+    spec.error = ErrorWiring::mergeIntoOutput;
+    const RunResult result = launcher_->run(spec);
+    if (!result.started()) {
+        diagnostics_->line("❌ Script execution error: " + result.errorDescription);
+        return {};
+    }
+    return decodeUTF8(result.output).value_or(std::string());
+}
+
+bool ShellRunner::executeCommand(const std::string& program, const std::vector<std::string>& arguments) const {
+    RunSpec spec;
+    spec.program = program;
+    spec.arguments = arguments;
+    const RunResult result = launcher_->run(spec);
+    if (!result.started()) {
+        diagnostics_->line("❌ Komut hatası: " + result.errorDescription);
+        return false;
+    }
+    return result.succeeded();
+}
+
+}  // namespace velmora
