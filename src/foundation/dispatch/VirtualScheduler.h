@@ -3,14 +3,12 @@
 // the thread that calls advance()/runUntilIdle(), in virtual-time order, ties
 // in the order they were scheduled. sleep() moves the clock forward. A test of
 // a 120-second timer runs in microseconds.
-#include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
-#include <tuple>
-#include <vector>
 
 #include "foundation/dispatch/Scheduler.h"
+#include "foundation/dispatch/TimerRegistry.h"
+#include "foundation/dispatch/VirtualEventLoop.h"
 
 namespace velmora {
 
@@ -43,17 +41,9 @@ public:
     // queue's label, or "global"; empty outside any block.
     std::string currentContext() const;
 
-    struct Event;
 private:
-    friend class VirtualTimer;
-    friend class VirtualSerialQueue;
-    void schedule(Date at, std::string context, Block block);
-    bool runOneDueBy(Date limit);
-
-    Date now_;
-    std::uint64_t sequence_ = 0;
-    std::multimap<std::tuple<Date, std::uint64_t>, std::pair<std::string, Block>> events_;
-    std::vector<std::string> contextStack_;
+    std::shared_ptr<VirtualEventLoop> loop_;
+    TimerRegistry timers_;
 };
 
 }  // namespace velmora
