@@ -1,0 +1,248 @@
+#include "disks/DisconnectionRecovery.h"
+
+#include <cctype>
+#include <charconv>
+#include <utility>
+
+#include "foundation/process/Script.h"
+
+namespace velmora {
+
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const auto isSpace = [](unsigned char c) { return std::isspace(c) != 0; };
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && isSpace(static_cast<unsigned char>(text[begin]))) ++begin;
+    while (end > begin && isSpace(static_cast<unsigned char>(text[end - 1]))) --end;
+    return text.substr(begin, end - begin);
+}
+
+// A whole decimal integer with an optional sign, nothing else around it.
+std::optional<long long> parseInteger(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (*first == '+') {
+        ++first;
+        if (first == last || *first == '-') return std::nullopt;
+    }
+    long long value = 0;
+    const auto [ptr, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || ptr != last) return std::nullopt;
+    return value;
+}
+
+RunSpec diskutilRun(std::vector<std::string> arguments) {
+    RunSpec spec;
+    spec.program = DiskDiscovery::diskutilPath;
+    spec.arguments = std::move(arguments);
+    spec.output = OutputWiring::inherit;
+    spec.error = ErrorWiring::inherit;
+    return spec;
+}
+
+constexpr const char* enhancedRecoveryScript =
+    "# USB subsystem tamamen yenile\n"
+    "sudo kextunload -b com.apple.driver.usb.cdc 2>/dev/null || true\n"
+    "sudo kextunload -b com.apple.iokit.IOUSBHostFamily 2>/dev/null || true\n"
+    "sudo kextunload -b com.apple.iokit.IOUSBFamily 2>/dev/null || true\n"
+    "sleep 3\n"
+    "sudo kextload -b com.apple.iokit.IOUSBFamily 2>/dev/null || true\n"
+    "sudo kextload -b com.apple.iokit.IOUSBHostFamily 2>/dev/null || true\n"
+    "sudo kextload -b com.apple.driver.usb.cdc 2>/dev/null || true\n"
+    "sleep 2\n"
+    "\n"
+    "# USB daemon yenile\n"
+    "sudo launchctl kickstart -k system/com.apple.usbd\n"
+    "sleep 1\n"
+    "\n"
+    "# Disk tarama\n"
+    "diskutil list > /dev/null 2>&1";
+
+}  // namespace
+
+std::shared_ptr<DisconnectionRecovery> DisconnectionRecovery::create(Platform platform,
+                                                                     std::shared_ptr<const DiskDiscovery> discovery,
+                                                                     Events events) {
+    return std::shared_ptr<DisconnectionRecovery>(
+        new DisconnectionRecovery(std::move(platform), std::move(discovery), std::move(events)));
+}
+
+DisconnectionRecovery::DisconnectionRecovery(Platform platform, std::shared_ptr<const DiskDiscovery> discovery,
+                                             Events events)
+    : platform_(std::move(platform)), discovery_(std::move(discovery)), events_(std::move(events)) {}
+
+void DisconnectionRecovery::handleDiskDisconnection(const DiskInfo& disk) {
+    if (!disk.isExternal) return;
+    const bool enumerationFailure = checkForEnumerationFailure(disk);
+    int count = 0;
+    {
+        std::lock_guard lock(mutex_);
+        count = ++disconnectionCount_[disk.id];
+        lastSeenTime_[disk.id] = platform_.scheduler->now();
+    }
+    if (enumerationFailure) {
+        platform_.diagnostics->line("🚨 ENUMERATION FAILURE tespit edildi: " + disk.name);
+        handleEnumerationFailure(disk);
+        return;
+    }
+    if (count >= unstableDisconnectionCount) {
+        platform_.scheduler->asyncMain([weak = weak_from_this(), disk] {
+            if (auto self = weak.lock(); self && self->events_.connectionUnstable) self->events_.connectionUnstable(disk);
+        });
+        platform_.diagnostics->line("⚠️ USB bağlantısı stabil değil: " + disk.name + " (" + std::to_string(count) +
+                                    " kez koptu)");
+        attemptReconnection(disk);
+    }
+}
+
+bool DisconnectionRecovery::checkForEnumerationFailure(const DiskInfo& disk) {
+    Script script;
+    script
+        .code("log show --predicate 'eventMessage contains \"enumeration failures\" OR eventMessage contains "
+              "\"failed to create device\"' --start \"$(date -v-30S '+%Y-%m-%d %H:%M:%S')\" --style syslog "
+              "2>/dev/null | grep -i -F -e ")
+        .value(disk.name)
+        .code(" | wc -l");
+    const std::string output = platform_.runner().runScriptWithOutput(script, ShellRunner::outputMessages());
+    const auto count = parseInteger(trimmed(output));
+    if (!count) return false;
+    if (*count >= 1) {
+        platform_.diagnostics->line("📊 Enumeration failure sayısı: " + std::to_string(*count) + " - " + disk.name);
+    }
+    return *count > 1;
+}
+
+void DisconnectionRecovery::handleEnumerationFailure(const DiskInfo& disk) {
+    platform_.diagnostics->line("🔧 ENUMERATION FAILURE RECOVERY başlatıldı: " + disk.name);
+    announceStable(false);
+    performUSBHubSoftReset();
+    performEnumerationRecovery(disk);
+    refreshUSBController();
+    platform_.scheduler->asyncGlobalAfter(QualityOfService::defaultQoS, recoveryWaitSeconds,
+                                          [weak = weak_from_this(), disk] {
+                                              if (auto self = weak.lock()) self->verifyEnumerationRecovery(disk);
+                                          });
+}
+
+void DisconnectionRecovery::verifyEnumerationRecovery(const DiskInfo& disk) {
+    for (const auto& current : discovery_->getCurrentDisks()) {
+        if (current.id == disk.id) {
+            platform_.diagnostics->line("✅ Enumeration recovery BAŞARILI: " + disk.name);
+            recovered(disk);
+            return;
+        }
+    }
+    platform_.diagnostics->line("❌ Enumeration recovery BAŞARISIZ: " + disk.name);
+    performEnhancedEnumerationRecovery(disk);
+}
+
+void DisconnectionRecovery::performUSBHubSoftReset() {
+    platform_.diagnostics->line("🔄 USB Hub soft reset...");
+    runStabilizerScript(Script(
+        "sudo kextunload -b com.apple.iokit.IOUSBFamily 2>/dev/null || true\nsleep 1\n"
+        "sudo kextload -b com.apple.iokit.IOUSBFamily 2>/dev/null || true"));
+    platform_.diagnostics->line("✅ USB Hub soft reset tamamlandı");
+}
+
+void DisconnectionRecovery::performEnumerationRecovery(const DiskInfo& disk) {
+    platform_.diagnostics->line("🔄 Enumeration recovery: " + disk.name);
+    Script script;
+    script
+        .code("sudo kextunload -b com.apple.iokit.IOUSBMassStorageClass 2>/dev/null || true\nsleep 2\n"
+              "sudo kextload -b com.apple.iokit.IOUSBMassStorageClass 2>/dev/null || true\nsleep 1\n"
+              "diskutil list | grep -q -F -e ")
+        .value(disk.id)
+        .code(" && diskutil mount ")
+        .value(disk.path)
+        .code(" 2>/dev/null || true");
+    runStabilizerScript(script);
+    platform_.diagnostics->line("✅ Enumeration recovery tamamlandı: " + disk.name);
+}
+
+void DisconnectionRecovery::refreshUSBController() {
+    platform_.diagnostics->line("🔄 USB Controller refresh...");
+    runStabilizerScript(Script(
+        "sudo launchctl kickstart -k system/com.apple.usbd\nsleep 1\n"
+        "system_profiler SPUSBDataType > /dev/null 2>&1 &"));
+    platform_.diagnostics->line("✅ USB Controller refresh tamamlandı");
+}
+
+void DisconnectionRecovery::performEnhancedEnumerationRecovery(const DiskInfo& disk) {
+    platform_.diagnostics->line("🚨 ENHANCED ENUMERATION RECOVERY başlatıldı: " + disk.name);
+    runStabilizerScript(Script(enhancedRecoveryScript));
+    platform_.diagnostics->line("✅ Enhanced enumeration recovery tamamlandı");
+}
+
+void DisconnectionRecovery::attemptReconnection(const DiskInfo& disk) {
+    platform_.scheduler->asyncGlobalAfter(QualityOfService::defaultQoS, recoveryWaitSeconds,
+                                          [weak = weak_from_this(), disk] {
+                                              if (auto self = weak.lock()) self->forceReconnectUSBDisk(disk);
+                                          });
+}
+
+void DisconnectionRecovery::forceReconnectUSBDisk(const DiskInfo& disk) {
+    platform_.diagnostics->line("🔄 USB disk yeniden bağlanmaya çalışılıyor: " + disk.name);
+    const RunResult run = platform_.processes->run(diskutilRun({"resetPartition", disk.path}));
+    if (!run.started()) {
+        platform_.diagnostics->line("❌ USB yeniden bağlanma hatası: " + run.errorDescription);
+        attemptMountUnmount(disk);
+        return;
+    }
+    if (run.succeeded()) {
+        platform_.diagnostics->line("✅ USB disk başarıyla yeniden bağlandı: " + disk.name);
+        recovered(disk);
+    }
+}
+
+void DisconnectionRecovery::attemptMountUnmount(const DiskInfo& disk) {
+    const RunResult unmount = platform_.processes->run(diskutilRun({"unmount", "force", disk.path}));
+    if (!unmount.started()) {
+        platform_.diagnostics->line("❌ Mount/unmount hatası: " + unmount.errorDescription);
+        return;
+    }
+    platform_.scheduler->sleep(unmountPauseSeconds);
+    const RunResult mount = platform_.processes->run(diskutilRun({"mount", disk.path}));
+    if (!mount.started()) {
+        platform_.diagnostics->line("❌ Mount/unmount hatası: " + mount.errorDescription);
+        return;
+    }
+    if (mount.succeeded()) {
+        platform_.diagnostics->line("✅ Disk mount/unmount ile yeniden bağlandı: " + disk.name);
+        recovered(disk);
+    }
+}
+
+int DisconnectionRecovery::disconnectionCount(const std::string& identifier) const {
+    std::lock_guard lock(mutex_);
+    const auto found = disconnectionCount_.find(identifier);
+    return found == disconnectionCount_.end() ? 0 : found->second;
+}
+
+std::optional<Date> DisconnectionRecovery::lastSeenTime(const std::string& identifier) const {
+    std::lock_guard lock(mutex_);
+    const auto found = lastSeenTime_.find(identifier);
+    if (found == lastSeenTime_.end()) return std::nullopt;
+    return found->second;
+}
+
+void DisconnectionRecovery::runStabilizerScript(const Script& script) const {
+    platform_.runner().runScript(script, ShellRunner::monitorStabilizerMessages());
+}
+
+void DisconnectionRecovery::recovered(const DiskInfo& disk) {
+    {
+        std::lock_guard lock(mutex_);
+        disconnectionCount_[disk.id] = 0;
+    }
+    announceStable(true);
+}
+
+void DisconnectionRecovery::announceStable(bool stable) {
+    platform_.scheduler->asyncMain([weak = weak_from_this(), stable] {
+        if (auto self = weak.lock(); self && self->events_.connectionStable) self->events_.connectionStable(stable);
+    });
+}
+
+}  // namespace velmora

@@ -1,0 +1,121 @@
+#include "disks/DiskDiscovery.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace velmora {
+
+namespace {
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool mentionsDiskImage(const std::optional<std::string>& text) {
+    return text && lowercased(*text).find("disk image") != std::string::npos;
+}
+
+RunSpec diskutil(std::vector<std::string> arguments) {
+    RunSpec spec;
+    spec.program = DiskDiscovery::diskutilPath;
+    spec.arguments = std::move(arguments);
+    spec.output = OutputWiring::pipe;
+    spec.error = ErrorWiring::inherit;
+    return spec;
+}
+
+}  // namespace
+
+DiskDiscovery::DiskDiscovery(Platform platform) : platform_(std::move(platform)) {}
+
+std::vector<DiskInfo> DiskDiscovery::getCurrentDisks() const {
+    const RunResult run = platform_.processes->run(diskutil({"list", "-plist"}));
+    if (!run.started()) {
+        platform_.diagnostics->line("Disk listesi alınamadı: " + run.errorDescription);
+        return {};
+    }
+    const PlistParseResult parsed = parsePlist(run.output);
+    if (!parsed.value) {
+        platform_.diagnostics->line("Disk listesi alınamadı: " + parsed.error);
+        return {};
+    }
+    const auto wholeDisks = parsed.value->stringList("WholeDisks");
+    if (!wholeDisks) return {};
+
+    std::vector<DiskInfo> disks;
+    for (const auto& identifier : *wholeDisks) {
+        if (auto disk = getDiskInfo(identifier)) disks.push_back(std::move(*disk));
+    }
+    return disks;
+}
+
+std::optional<DiskInfo> DiskDiscovery::getDiskInfo(const std::string& identifier) const {
+    const RunResult run = platform_.processes->run(diskutil({"info", "-plist", identifier}));
+    if (!run.started()) {
+        platform_.diagnostics->line("Disk bilgisi alınamadı: " + run.errorDescription);
+        return std::nullopt;
+    }
+    const PlistParseResult parsed = parsePlist(run.output);
+    if (!parsed.value) {
+        platform_.diagnostics->line("Disk bilgisi alınamadı: " + parsed.error);
+        return std::nullopt;
+    }
+    return diskFromInfo(identifier, *parsed.value, platform_.scheduler->now());
+}
+
+std::string DiskDiscovery::getDiskStatus(const DiskInfo& disk) const {
+    const RunResult run = platform_.processes->run(diskutil({"info", disk.path}));
+    const StringTable& strings = *platform_.strings;
+    if (!run.started()) return strings.localized("disk_list_error", "Error");
+    const std::string text = decodeUTF8(run.output).value_or("");
+    // Real diskutil pads the value column, so these single-space patterns
+    // only match output that happens to be laid out that way.
+    if (text.find("Mounted: Yes") != std::string::npos) return strings.localized("disk_connected", "Connected");
+    if (text.find("Mounted: No") != std::string::npos) return strings.localized("disk_disconnected", "Disconnected");
+    return strings.localized("status_normal", "Unknown");
+}
+
+std::optional<DiskInfo> DiskDiscovery::diskFromInfo(const std::string& identifier, const PlistValue& info,
+                                                    Date seenAt) {
+    if (!info.asDictionary()) return std::nullopt;
+    const std::string name = displayName(identifier, info);
+
+    if (mentionsDiskImage(name) || mentionsDiskImage(info.string("MediaName")) ||
+        mentionsDiskImage(info.string("Protocol")) || mentionsDiskImage(info.string("BusProtocol"))) {
+        return std::nullopt;
+    }
+    if (name.rfind("/dev/disk", 0) == 0) return std::nullopt;
+
+    const bool isInternal = info.boolean("Internal").value_or(false);
+    return DiskInfo(identifier, name, "/dev/" + identifier, info.integer("TotalSize").value_or(0),
+                    !isInternal, info.boolean("Removable").value_or(false), info.string("MountPoint"),
+                    info.string("FilesystemName"), false, seenAt);
+}
+
+std::string DiskDiscovery::displayName(const std::string& identifier, const PlistValue& info) {
+    if (auto mountPoint = info.string("MountPoint"); mountPoint && !mountPoint->empty()) {
+        const std::string component = lastPathComponent(*mountPoint);
+        if (!component.empty() && component != "Volumes" && component != "/") return component;
+    }
+    if (auto volumeName = info.string("VolumeName"); volumeName && !volumeName->empty() &&
+                                                       lowercased(*volumeName) != "disk image") {
+        return *volumeName;
+    }
+    if (auto mediaName = info.string("MediaName"); mediaName && !mediaName->empty() && *mediaName != "Disk Image") {
+        return *mediaName;
+    }
+    if (auto deviceNode = info.string("DeviceNode"); deviceNode && !deviceNode->empty()) return *deviceNode;
+    return "Unnamed Volume (" + identifier + ")";
+}
+
+std::string DiskDiscovery::lastPathComponent(const std::string& path) {
+    const auto end = path.find_last_not_of('/');
+    if (end == std::string::npos) return path.empty() ? std::string() : std::string("/");
+    const auto start = path.find_last_of('/', end);
+    return path.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+}  // namespace velmora
