@@ -1,0 +1,162 @@
+#include "stabilizer/USBControllerParser.h"
+
+#include <cctype>
+#include <limits>
+#include <optional>
+
+#include "stabilizer/ProblematicControllers.h"
+
+namespace velmora {
+
+namespace {
+
+bool isHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool isDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+// What "." refuses to cross in the pattern language the rules were written in.
+bool isLineTerminator(char c) { return c == '\n' || c == '\r'; }
+
+// First match of `literal.*?(digit+)`: the leftmost occurrence of the literal
+// after which, before any line terminator, a digit appears; the match runs to
+// the end of that digit run. Later occurrences cannot succeed where the first
+// failed unless a line terminator separates them, so the scan resumes after
+// that terminator; each character is looked at a bounded number of times.
+template <typename IsDigit>
+std::optional<std::string_view> firstLazyMatch(std::string_view line, std::string_view literal, IsDigit isDigit) {
+    std::size_t from = 0;
+    while (true) {
+        std::size_t start = line.find(literal, from);
+        if (start == std::string_view::npos) return std::nullopt;
+        std::size_t i = start + literal.size();
+        while (i < line.size() && !isDigit(line[i]) && !isLineTerminator(line[i])) ++i;
+        if (i < line.size() && isDigit(line[i])) {
+            while (i < line.size() && isDigit(line[i])) ++i;
+            return line.substr(start, i - start);
+        }
+        if (i >= line.size()) return std::nullopt;
+        from = i + 1;
+    }
+}
+
+// Base-10 with an optional sign and nothing else around it.
+std::optional<long long> parseInteger(std::string_view text) {
+    bool negative = false;
+    std::size_t i = 0;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    if (i == text.size()) return std::nullopt;
+    unsigned long long magnitude = 0;
+    const unsigned long long limit =
+        negative ? static_cast<unsigned long long>(std::numeric_limits<long long>::max()) + 1ULL
+                 : static_cast<unsigned long long>(std::numeric_limits<long long>::max());
+    for (; i < text.size(); ++i) {
+        if (!isDecimalDigit(text[i])) return std::nullopt;
+        unsigned digit = static_cast<unsigned>(text[i] - '0');
+        if (magnitude > (limit - digit) / 10) return std::nullopt;
+        magnitude = magnitude * 10 + digit;
+    }
+    if (negative) {
+        if (magnitude == limit) return std::numeric_limits<long long>::min();
+        return -static_cast<long long>(magnitude);
+    }
+    return static_cast<long long>(magnitude);
+}
+
+std::string asciiLowercase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+// Length of the newline character starting at `i`, 0 when there is none.
+std::size_t newlineLength(std::string_view text, std::size_t i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\n' || c == '\v' || c == '\f' || c == '\r') return 1;
+    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x85) return 2;
+    if (c == 0xE2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80) {
+        unsigned char third = static_cast<unsigned char>(text[i + 2]);
+        if (third == 0xA8 || third == 0xA9) return 3;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::vector<std::string_view> USBControllerParser::splitLines(std::string_view output) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < output.size()) {
+        std::size_t length = newlineLength(output, i);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        pieces.push_back(output.substr(start, i - start));
+        i += length;
+        start = i;
+    }
+    pieces.push_back(output.substr(start));
+    return pieces;
+}
+
+std::vector<USBControllerInfo> USBControllerParser::parseUSBControllerOutput(std::string_view output, Date now,
+                                                                             Diagnostics& diagnostics) {
+    const auto& table = ProblematicControllers::table();
+    std::vector<USBControllerInfo> controllers;
+    for (std::string_view line : splitLines(output)) {
+        if (line.find("USB Product Name") == std::string_view::npos) continue;
+        std::size_t firstQuote = line.find('"');
+        if (firstQuote == std::string_view::npos) continue;
+        std::size_t secondQuote = line.find('"', firstQuote + 1);
+        std::string_view deviceName = line.substr(
+            firstQuote + 1, secondQuote == std::string_view::npos ? std::string_view::npos : secondQuote - firstQuote - 1);
+
+        USBControllerInfo info;
+        info.deviceName = std::string(deviceName);
+        info.controllerType = extractControllerType(deviceName);
+        info.solution = table.find(info.controllerType);
+        info.hasKnownIssues = info.solution.has_value();
+        info.vendorID = extractVendorID(line);
+        info.productID = extractProductID(line);
+        info.powerState = extractPowerState(line);
+        info.lastActivity = now;
+        if (info.solution) {
+            diagnostics.line("🎯 Detected problematic controller: " + info.deviceName + " (" + info.controllerType + ")");
+        }
+        controllers.push_back(std::move(info));
+    }
+    return controllers;
+}
+
+std::string USBControllerParser::extractControllerType(std::string_view deviceName) {
+    for (const auto& row : ProblematicControllers::table().rows()) {
+        if (deviceName.find(row.first) != std::string_view::npos) return row.first;
+    }
+    std::string lower = asciiLowercase(deviceName);
+    if (lower.find("realtek") != std::string::npos) return "RTL9210";
+    if (lower.find("asmedia") != std::string::npos) return "ASM1153E";
+    if (lower.find("jmicron") != std::string::npos) return "JMS567";
+    return "GENERIC";
+}
+
+std::string USBControllerParser::extractVendorID(std::string_view line) {
+    auto match = firstLazyMatch(line, "idVendor", isHexDigit);
+    return match ? std::string(*match) : "Unknown";
+}
+
+std::string USBControllerParser::extractProductID(std::string_view line) {
+    auto match = firstLazyMatch(line, "idProduct", isHexDigit);
+    return match ? std::string(*match) : "Unknown";
+}
+
+long long USBControllerParser::extractPowerState(std::string_view line) {
+    auto match = firstLazyMatch(line, "CurrentPowerState", isDecimalDigit);
+    if (!match) return 0;
+    std::size_t lastEquals = match->rfind('=');
+    std::string_view last = lastEquals == std::string_view::npos ? *match : match->substr(lastEquals + 1);
+    return parseInteger(last).value_or(0);
+}
+
+}  // namespace velmora
