@@ -1,0 +1,47 @@
+#pragma once
+// Looks at processes through /proc, for tests that must see a child killed,
+// reaped or still alive.
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace velmora::testing {
+
+// The state letter from /proc/PID/stat ('R', 'S', 'Z', …), or 0 when the
+// process no longer exists.
+inline char processState(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos || close + 2 >= text.size()) return 0;
+    return text[close + 2];
+}
+
+inline bool processRunning(int pid) {
+    const char state = processState(pid);
+    return state != 0 && state != 'Z' && state != 'X';
+}
+
+// Polls `condition` for a bounded time: these checks wait on real processes
+// (the reaper, the init process), not on our own code's timing.
+inline bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+inline std::size_t openDescriptorCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
+
+}  // namespace velmora::testing
