@@ -1,0 +1,37 @@
+#include "sim/services/SimPlatform.h"
+
+#include "foundation/defaults/FileUserDefaults.h"
+#include "sim/services/SimAppleScriptRunner.h"
+#include "sim/services/SimNotificationCenter.h"
+#include "sim/services/SimPowerAssertions.h"
+#include "sim/services/SimWorkspace.h"
+#include "sim/state/MachineFolder.h"
+#include "sim/state/ToolTree.h"
+
+namespace velmora::sim {
+
+Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Scheduler> scheduler,
+                               std::shared_ptr<Diagnostics> diagnostics, SimulatedPlatformOptions options) {
+    const std::string dir = MachineFolder::absolute(machineDir);
+    auto machine = std::make_shared<Machine>(dir);
+
+    LauncherOptions launcher = options.launcher;
+    launcher.systemRoot = dir;
+    launcher.hostUtilityFolders = {ToolTree::hostUtilityFolder(dir)};
+    launcher.environment["VELMORA_SIM_MACHINE"] = dir;
+
+    Platform platform;
+    platform.scheduler = std::move(scheduler);
+    platform.diagnostics = diagnostics;
+    platform.processes = std::make_shared<PosixProcessLauncher>(launcher, diagnostics);
+    platform.power = std::make_shared<SimPowerAssertions>(machine);
+    platform.workspace = std::make_shared<SimWorkspace>(machine);
+    platform.appleScript = std::make_shared<SimAppleScriptRunner>(machine);
+    platform.notifications = std::make_shared<SimNotificationCenter>(machine);
+    platform.defaults = std::make_shared<FileUserDefaults>(dir + "/.velmora-sim/defaults", options.defaultsDomain, diagnostics);
+    platform.strings = options.strings ? options.strings : std::make_shared<const StringTable>();
+    platform.random = options.random ? options.random : std::make_shared<RandomSource>(RandomSource::fromEntropy().seed());
+    return platform;
+}
+
+}  // namespace velmora::sim

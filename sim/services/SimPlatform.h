@@ -1,0 +1,26 @@
+#pragma once
+// A whole Platform running against a simulated Mac: the program's processes
+// run inside the machine folder (its tools are the simulator's stand-ins),
+// the services are the simulator's stand-ins over the same machine state,
+// and user defaults live in DIR/.velmora-sim/defaults.
+#include <memory>
+#include <string>
+
+#include "foundation/process/PosixProcessLauncher.h"
+#include "platform/Platform.h"
+
+namespace velmora::sim {
+
+struct SimulatedPlatformOptions {
+    // Deadlines and output cap; the root, PATH folders and environment are set
+    // from the machine.
+    LauncherOptions launcher;
+    std::shared_ptr<const StringTable> strings;  // null: an empty table (texts fall back to their defaults)
+    std::shared_ptr<RandomSource> random;        // null: seeded from entropy
+    std::string defaultsDomain = "com.orrindel.velmora";
+};
+
+Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Scheduler> scheduler,
+                               std::shared_ptr<Diagnostics> diagnostics, SimulatedPlatformOptions options = {});
+
+}  // namespace velmora::sim

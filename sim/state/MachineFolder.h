@@ -1,0 +1,17 @@
+#pragma once
+// Making a machine folder: the folder tree, the tool links and the first
+// state. Mount points inside the folder become real folders.
+#include <string>
+
+#include "sim/state/MachineState.h"
+
+namespace velmora::sim {
+
+class MachineFolder {
+public:
+    // `machineDir` is made absolute; returns the absolute path used.
+    static std::string create(const std::string& machineDir, const MachineState& initial, const std::string& toolBinary);
+    static std::string absolute(const std::string& path);
+};
+
+}  // namespace velmora::sim
