@@ -1,0 +1,140 @@
+#include "foundation/plist/PlistBinaryScanner.h"
+
+#include <vector>
+
+namespace velmora {
+namespace {
+
+constexpr std::size_t kHeaderSize = 8;
+constexpr std::size_t kTrailerSize = 32;
+
+std::uint64_t readBigEndian(std::string_view bytes, std::size_t at, std::size_t width) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < width; ++i) value = (value << 8) | static_cast<std::uint8_t>(bytes[at + i]);
+    return value;
+}
+
+// The layout facts the walk needs, all bounds-checked once.
+struct Layout {
+    std::string_view bytes;
+    std::size_t offsetSize = 0;
+    std::size_t refSize = 0;
+    std::uint64_t objectCount = 0;
+    std::uint64_t top = 0;
+    std::size_t tableOffset = 0;
+
+    std::uint64_t offsetOf(std::uint64_t object) const {
+        return readBigEndian(bytes, tableOffset + static_cast<std::size_t>(object) * offsetSize, offsetSize);
+    }
+};
+
+struct Children {
+    std::size_t first = 0;  // byte index of the first reference
+    std::uint64_t count = 0;
+};
+
+// Where an object's references lie: empty for scalars, absent when the object
+// runs outside the object area.
+std::optional<Children> childrenOf(const Layout& layout, std::uint64_t object) {
+    const std::uint64_t offset = layout.offsetOf(object);
+    if (offset < kHeaderSize || offset >= layout.tableOffset) return std::nullopt;
+    std::size_t at = static_cast<std::size_t>(offset);
+    const auto marker = static_cast<std::uint8_t>(layout.bytes[at]);
+    const unsigned type = marker >> 4;
+    if (type != 0xA && type != 0xB && type != 0xC && type != 0xD) return Children{};
+    std::uint64_t count = marker & 0x0F;
+    ++at;
+    if (count == 0x0F) {
+        if (at >= layout.tableOffset) return std::nullopt;
+        const auto countMarker = static_cast<std::uint8_t>(layout.bytes[at]);
+        if ((countMarker >> 4) != 0x1 || (countMarker & 0x0F) > 3) return std::nullopt;
+        const std::size_t width = std::size_t{1} << (countMarker & 0x0F);
+        ++at;
+        if (layout.tableOffset - at < width) return std::nullopt;
+        count = readBigEndian(layout.bytes, at, width);
+        at += width;
+    }
+    const std::uint64_t available = (layout.tableOffset - at) / layout.refSize;
+    if (type == 0xD) {
+        if (count > available / 2) return std::nullopt;
+        count *= 2;  // keys, then values
+    } else if (count > available) {
+        return std::nullopt;
+    }
+    return Children{at, count};
+}
+
+}  // namespace
+
+bool PlistBinaryScanner::looksBinary(std::string_view bytes) {
+    return bytes.size() >= kHeaderSize && bytes.substr(0, 6) == "bplist";
+}
+
+std::optional<std::string> PlistBinaryScanner::check(std::string_view bytes) const {
+    if (bytes.size() < kHeaderSize + kTrailerSize + 1) return "binary property list too short";
+    const std::size_t trailer = bytes.size() - kTrailerSize;
+    Layout layout;
+    layout.bytes = bytes;
+    layout.offsetSize = static_cast<std::uint8_t>(bytes[trailer + 6]);
+    layout.refSize = static_cast<std::uint8_t>(bytes[trailer + 7]);
+    layout.objectCount = readBigEndian(bytes, trailer + 8, 8);
+    layout.top = readBigEndian(bytes, trailer + 16, 8);
+    const std::uint64_t tableOffset = readBigEndian(bytes, trailer + 24, 8);
+    if (layout.offsetSize < 1 || layout.offsetSize > 8 || layout.refSize < 1 || layout.refSize > 8) {
+        return "binary property list with bad integer sizes";
+    }
+    if (layout.objectCount == 0 || layout.top >= layout.objectCount) return "binary property list without objects";
+    if (tableOffset < kHeaderSize || tableOffset > trailer ||
+        layout.objectCount > (trailer - tableOffset) / layout.offsetSize) {
+        return "binary property list with a bad offset table";
+    }
+    layout.tableOffset = static_cast<std::size_t>(tableOffset);
+
+    enum : std::uint8_t { kNew, kOnPath, kDone };
+    const auto objects = static_cast<std::size_t>(layout.objectCount);
+    std::vector<std::uint8_t> state(objects, kNew);
+    std::vector<std::uint64_t> expanded(objects, 0);  // nodes libplist would build, saturated
+    struct Frame { std::uint64_t object; Children children; std::uint64_t next; std::uint64_t nodes; };
+    std::vector<Frame> path;
+
+    auto enter = [&](std::uint64_t object) -> std::optional<std::string> {
+        const auto children = childrenOf(layout, object);
+        if (!children) return "binary property list object out of bounds";
+        if (children->count > 0 && static_cast<int>(path.size()) >= maxDepth_) {
+            return "nesting deeper than " + std::to_string(maxDepth_) + " levels";
+        }
+        state[static_cast<std::size_t>(object)] = kOnPath;
+        path.push_back({object, *children, 0, 1});
+        return std::nullopt;
+    };
+    if (auto error = enter(layout.top)) return error;
+    while (!path.empty()) {
+        Frame& frame = path.back();
+        if (frame.next == frame.children.count) {
+            const auto done = static_cast<std::size_t>(frame.object);
+            state[done] = kDone;
+            expanded[done] = frame.nodes;
+            path.pop_back();
+            if (!path.empty()) {
+                path.back().nodes += expanded[done];
+                if (path.back().nodes > maxNodes_) return "binary property list expands to too many values";
+            }
+            continue;
+        }
+        const std::size_t refAt = frame.children.first + static_cast<std::size_t>(frame.next) * layout.refSize;
+        ++frame.next;
+        const std::uint64_t child = readBigEndian(bytes, refAt, layout.refSize);
+        if (child >= layout.objectCount) return "binary property list reference out of range";
+        const auto index = static_cast<std::size_t>(child);
+        if (state[index] == kOnPath) return "binary property list refers to itself";
+        if (state[index] == kDone) {
+            frame.nodes += expanded[index];
+            if (frame.nodes > maxNodes_) return "binary property list expands to too many values";
+            continue;
+        }
+        if (auto error = enter(child)) return error;
+    }
+    return std::nullopt;
+}
+
+}  // namespace velmora
