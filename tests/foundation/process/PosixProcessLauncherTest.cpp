@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <thread>
 
 #include "ProcessProbe.h"
 #include "TempFolder.h"
@@ -216,6 +217,28 @@ TEST_F(PosixProcessLauncherTest, UnwaitedChildrenAreReaped) {
     ASSERT_GT(result.pid, 0);
     // Reaped means gone from the table entirely, not left as a zombie.
     EXPECT_TRUE(eventually([&] { return testing::processState(result.pid) == 0; }));
+}
+
+TEST_F(PosixProcessLauncherTest, ConcurrentRunsOnOneLauncherKeepTheirOwnOutput) {
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(4, 0);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 40; ++i) {
+                RunSpec spec;
+                spec.program = "/bin/echo";
+                spec.arguments = {std::to_string(t) + ":" + std::to_string(i)};
+                spec.output = OutputWiring::pipe;
+                spec.wait = i % 5 != 0;
+                const RunResult result = launcher.run(spec);
+                const bool expected = spec.wait ? result.output == spec.arguments[0] + "\n"
+                                                : result.outcome == Outcome::notWaited;
+                if (!expected) ++mismatches[t];
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 
 TEST_F(PosixProcessLauncherTest, DescriptorCountStaysFlat) {
