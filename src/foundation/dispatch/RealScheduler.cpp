@@ -1,0 +1,189 @@
+#include "foundation/dispatch/RealScheduler.h"
+
+#include <algorithm>
+#include <iterator>
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "foundation/dispatch/RealSerialQueue.h"
+#include "foundation/dispatch/RepeatingTimer.h"
+#include "foundation/dispatch/TimerRegistry.h"
+#include "foundation/dispatch/WorkQueue.h"
+#include "foundation/dispatch/WorkerThreads.h"
+
+namespace velmora {
+
+namespace {
+
+WorkQueue::Duration toDuration(double seconds) {
+    if (!(seconds > 0)) return WorkQueue::Duration::zero();
+    return std::chrono::duration_cast<WorkQueue::Duration>(std::chrono::duration<double>(seconds));
+}
+
+// What processDueWork() reports when nothing is scheduled: an outside loop
+// still wakes now and then, which costs nothing and survives clock trouble.
+constexpr std::chrono::milliseconds idleWait = std::chrono::hours(1);
+// How often runUntil() looks at its condition when no work arrives: the
+// condition may be changed by other threads without queueing anything.
+constexpr std::chrono::milliseconds conditionPoll{5};
+
+}  // namespace
+
+struct RealScheduler::State {
+    const std::thread::id mainThread = std::this_thread::get_id();
+    const std::shared_ptr<WorkQueue> main = std::make_shared<WorkQueue>();
+    std::unique_ptr<WorkerThreads> global;
+    TimerRegistry timers;
+    std::atomic<bool> stopRequested{false};
+
+    std::mutex mutex;
+    bool shutDown = false;
+    std::vector<std::unique_ptr<WorkerThreads>> serialQueues;
+
+    // Joins the threads of queues whose handles are gone and whose work is
+    // done; their threads have already left their loops.
+    void reapFinishedQueues() {
+        std::vector<std::unique_ptr<WorkerThreads>> finished;
+        {
+            std::lock_guard lock(mutex);
+            auto split = std::stable_partition(serialQueues.begin(), serialQueues.end(),
+                                               [](const auto& queue) { return !queue->finished(); });
+            std::move(split, serialQueues.end(), std::back_inserter(finished));
+            serialQueues.erase(split, serialQueues.end());
+        }
+        finished.clear();  // joins, outside the lock
+    }
+};
+
+std::shared_ptr<RealScheduler> RealScheduler::create(unsigned globalThreads) {
+    std::shared_ptr<RealScheduler> scheduler(new RealScheduler());
+    scheduler->state_->global =
+        std::make_unique<WorkerThreads>(std::make_shared<WorkQueue>(), globalThreads == 0 ? 1 : globalThreads);
+    return scheduler;
+}
+
+RealScheduler::RealScheduler() : state_(std::make_shared<State>()) {}
+
+RealScheduler::~RealScheduler() {
+    shutdown();
+}
+
+void RealScheduler::asyncMain(Block block) {
+    state_->main->post(WorkQueue::Duration::zero(), std::move(block));
+}
+
+void RealScheduler::asyncMainAfter(double seconds, Block block) {
+    state_->main->post(toDuration(seconds), std::move(block));
+}
+
+std::shared_ptr<Timer> RealScheduler::scheduleRepeatingTimer(double intervalSeconds, Block tick) {
+    auto timer = RepeatingTimer<WorkQueue>::start(state_->main, intervalSeconds, std::move(tick));
+    state_->timers.add(timer);
+    return timer;
+}
+
+bool RealScheduler::isMainThread() const {
+    return std::this_thread::get_id() == state_->mainThread;
+}
+
+std::shared_ptr<SerialQueue> RealScheduler::makeSerialQueue(std::string label, QualityOfService qos) {
+    state_->reapFinishedQueues();
+    auto queue = std::make_shared<WorkQueue>();
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->shutDown) {
+            queue->close();  // a queue made after shutdown drops everything
+        } else {
+            state_->serialQueues.push_back(std::make_unique<WorkerThreads>(queue, 1));
+        }
+    }
+    return std::make_shared<RealSerialQueue>(queue, std::move(label), qos);
+}
+
+void RealScheduler::asyncGlobal(QualityOfService, Block block) {
+    state_->global->queue()->post(WorkQueue::Duration::zero(), std::move(block));
+}
+
+void RealScheduler::asyncGlobalAfter(QualityOfService, double seconds, Block block) {
+    state_->global->queue()->post(toDuration(seconds), std::move(block));
+}
+
+void RealScheduler::sleep(double seconds) {
+    if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+Date RealScheduler::now() const {
+    return Clock::now();
+}
+
+std::chrono::milliseconds RealScheduler::processDueWork() {
+    auto& main = *state_->main;
+    if (isMainThread()) {
+        // Only what was queued before this round runs now, so a block that
+        // keeps queueing itself cannot starve an outside event loop.
+        const auto limit = main.nextSequence();
+        while (auto block = main.takeDue(limit)) {
+            WorkQueue::runCatching(*block);
+        }
+    }
+    auto next = main.nextTime();
+    if (!next) return idleWait;
+    auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - main.now());
+    return std::clamp(wait, std::chrono::milliseconds::zero(), idleWait);
+}
+
+void RealScheduler::run() {
+    if (!isMainThread()) return;
+    auto& main = *state_->main;
+    while (!state_->stopRequested.exchange(false) && !main.isClosed()) {
+        processDueWork();
+        main.waitForWork(main.now() + idleWait);
+    }
+}
+
+bool RealScheduler::runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    if (!isMainThread()) return done();
+    auto& main = *state_->main;
+    const auto deadline = main.now() + timeout;
+    for (;;) {
+        if (done()) return true;
+        processDueWork();
+        if (done()) return true;
+        const auto now = main.now();
+        if (now >= deadline) return false;
+        main.waitForWork(std::min(deadline, now + conditionPoll));
+    }
+}
+
+void RealScheduler::stop() {
+    state_->stopRequested.store(true);
+    state_->main->interrupt();
+}
+
+void RealScheduler::setWakeUpHandler(std::function<void()> handler) {
+    state_->main->setWakeUpHandler(std::move(handler));
+}
+
+void RealScheduler::shutdown() {
+    auto& state = *state_;
+    // Main work first, then timers: a timer's block may hold an object that
+    // holds the timer, a cycle only invalidation breaks.
+    state.main->close();
+    state.timers.invalidateAll();
+    std::vector<std::unique_ptr<WorkerThreads>> queues;
+    {
+        std::lock_guard lock(state.mutex);
+        state.shutDown = true;
+        queues.swap(state.serialQueues);
+    }
+    if (state.global) state.global->stop();
+    for (auto& queue : queues) queue->stop();
+    queues.clear();
+    state.main->close();  // anything the stopped blocks queued on their way out
+    state.main->interrupt();
+}
+
+}  // namespace velmora
