@@ -89,9 +89,11 @@ std::optional<DiskInfo> DiskDiscovery::diskFromInfo(const std::string& identifie
     }
     if (name.rfind("/dev/disk", 0) == 0) return std::nullopt;
 
-    const bool isInternal = info.boolean("Internal").value_or(false);
+    // A disk that does not say whether it is internal counts as not external.
+    const auto internal = info.boolean("Internal");
+    const bool isExternal = internal.has_value() && !*internal;
     return DiskInfo(identifier, name, "/dev/" + identifier, info.integer("TotalSize").value_or(0),
-                    !isInternal, info.boolean("Removable").value_or(false), info.string("MountPoint"),
+                    isExternal, info.boolean("Removable").value_or(false), info.string("MountPoint"),
                     info.string("FilesystemName"), false, seenAt);
 }
 

@@ -78,7 +78,7 @@ TEST_F(MonitorStabilizer, NormalPassEveryThirtySecondsQuotesPathsAndMountPoints)
 }
 
 TEST_F(MonitorStabilizer, EnhancedPassWhileACreativeApplicationRuns) {
-    diskutil.plug(DiskPlistFields::usbDisk("disk4", "Foto's \"RAW\"", "/Volumes/Foto's"));
+    diskutil.plug(DiskPlistFields::usbDisk("disk4", "Photos", "/Volumes/Foto's \"RAW\""));
     diskutil.plug(DiskPlistFields::usbDisk("disk5", "Raw", std::nullopt));
     tp.workspace->setApplications({FakeWorkspace::app("com.adobe.Photoshop", "Adobe Photoshop")});
     monitor->startMonitoring();
@@ -90,7 +90,7 @@ TEST_F(MonitorStabilizer, EnhancedPassWhileACreativeApplicationRuns) {
               (std::vector<std::string>{
                   "diskutil info '/dev/disk4' > /dev/null 2>&1 || diskutil mount '/dev/disk4' 2>/dev/null",
                   "ioreg -l -p IOUSB | grep -q -F -e " + Script::quote("Foto's \"RAW\"") + ioregTail,
-                  "mount -o remount,noatime,async " + Script::quote("/Volumes/Foto's") + " 2>/dev/null || true",
+                  "mount -o remount,noatime,async " + Script::quote("/Volumes/Foto's \"RAW\"") + " 2>/dev/null || true",
                   "diskutil info '/dev/disk5' > /dev/null 2>&1 || diskutil mount '/dev/disk5' 2>/dev/null",
                   "ioreg -l -p IOUSB | grep -q -F -e 'Raw'" + std::string(ioregTail),
                   "sysctl -w vm.pressure_disable_threshold=3\nsync",
