@@ -1,6 +1,5 @@
 #include "foundation/process/PosixProcessLauncher.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -11,13 +10,13 @@
 #include <array>
 #include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
 #include "foundation/process/ChildEnvironment.h"
 #include "foundation/process/ChildReaper.h"
+#include "foundation/process/FileDescriptor.h"
+#include "foundation/process/SpawnSetup.h"
 #include "foundation/process/SpawnedChild.h"
 
 namespace velmora {
@@ -31,53 +30,6 @@ using Clock = SpawnedChild::Clock;
 constexpr auto kAbandonAfterKill = std::chrono::seconds(1);
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::size_t kLongestLoggedCommand = 300;
-
-class Descriptor {
-public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    ~Descriptor() { reset(); }
-    int get() const { return fd_; }
-    bool open() const { return fd_ >= 0; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-struct Pipe {
-    Descriptor read;
-    Descriptor write;
-};
-
-// Pipe ends must not land on 0–2: a dup2 onto the same number would not clear
-// close-on-exec, and the child would start without that stream.
-int aboveStandardStreams(int fd) {
-    if (fd > STDERR_FILENO) return fd;
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    ::close(fd);
-    return moved;
-}
-
-int makePipe(Pipe& pipe) {
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) return errno;
-    pipe.read = Descriptor(aboveStandardStreams(ends[0]));
-    pipe.write = Descriptor(aboveStandardStreams(ends[1]));
-    if (!pipe.read.open() || !pipe.write.open()) return errno ? errno : EMFILE;
-    return 0;
-}
 
 std::string lastComponent(const std::string& path) {
     std::string trimmed = path;
@@ -150,50 +102,6 @@ int pollTimeout(Clock::time_point until) {
     return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
 }
 
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        ::posix_spawn_file_actions_init(&actions_);
-        ::posix_spawnattr_init(&attributes_);
-    }
-    ~SpawnSetup() {
-        ::posix_spawn_file_actions_destroy(&actions_);
-        ::posix_spawnattr_destroy(&attributes_);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    int prepare(int outputFd, int errorFd, bool outputToNull, bool errorToNull) {
-        int error = 0;
-        if (outputFd >= 0) error = error ? error : ::posix_spawn_file_actions_adddup2(&actions_, outputFd, STDOUT_FILENO);
-        if (outputToNull) error = error ? error : ::posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        if (errorFd >= 0) error = error ? error : ::posix_spawn_file_actions_adddup2(&actions_, errorFd, STDERR_FILENO);
-        if (errorToNull) error = error ? error : ::posix_spawn_file_actions_addopen(&actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-        // Descriptors opened elsewhere in the program without close-on-exec
-        // must not leak into the child either.
-        error = error ? error : ::posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
-#endif
-        sigset_t none;
-        sigset_t all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        error = error ? error : ::posix_spawnattr_setsigmask(&attributes_, &none);
-        error = error ? error : ::posix_spawnattr_setsigdefault(&attributes_, &all);
-        error = error ? error : ::posix_spawnattr_setpgroup(&attributes_, 0);
-        const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-        error = error ? error : ::posix_spawnattr_setflags(&attributes_, flags);
-        return error;
-    }
-
-    const posix_spawn_file_actions_t* actions() const { return &actions_; }
-    const posix_spawnattr_t* attributes() const { return &attributes_; }
-
-private:
-    posix_spawn_file_actions_t actions_;
-    posix_spawnattr_t attributes_;
-};
-
 }  // namespace
 
 struct PosixProcessLauncher::Impl {
@@ -242,13 +150,13 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& spec) {
     Pipe output;
     Pipe error;
     if (captureOutput || merge) {
-        if (const int failure = makePipe(output)) {
+        if (const int failure = makeCloseOnExecPipe(output)) {
             result.errorDescription = startFailureText(failure, spec.program);
             return result;
         }
     }
     if (captureError) {
-        if (const int failure = makePipe(error)) {
+        if (const int failure = makeCloseOnExecPipe(error)) {
             result.errorDescription = startFailureText(failure, spec.program);
             return result;
         }
@@ -321,7 +229,7 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& spec) {
 void PosixProcessLauncher::Impl::drain(SpawnedChild& child, Pipe& output, Pipe& error, Clock::time_point deadline,
                                        RunResult& result, bool& timedOut, bool& overCap) {
     struct Stream {
-        Descriptor* fd;
+        FileDescriptor* fd;
         std::string* sink;
     };
     std::array<Stream, 2> streams{Stream{&output.read, &result.output}, Stream{&error.read, &result.errorOutput}};

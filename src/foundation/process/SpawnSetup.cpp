@@ -1,0 +1,44 @@
+#include "foundation/process/SpawnSetup.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+namespace velmora {
+
+SpawnSetup::SpawnSetup() {
+    ::posix_spawn_file_actions_init(&actions_);
+    ::posix_spawnattr_init(&attributes_);
+}
+
+SpawnSetup::~SpawnSetup() {
+    ::posix_spawn_file_actions_destroy(&actions_);
+    ::posix_spawnattr_destroy(&attributes_);
+}
+
+int SpawnSetup::prepare(int outputFd, int errorFd, bool outputToNull, bool errorToNull) {
+    int error = 0;
+    auto step = [&error](int result) {
+        if (error == 0) error = result;
+    };
+    if (outputFd >= 0) step(::posix_spawn_file_actions_adddup2(&actions_, outputFd, STDOUT_FILENO));
+    if (outputToNull) step(::posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
+    if (errorFd >= 0) step(::posix_spawn_file_actions_adddup2(&actions_, errorFd, STDERR_FILENO));
+    if (errorToNull) step(::posix_spawn_file_actions_addopen(&actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0));
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    // Descriptors opened elsewhere in the program without close-on-exec must
+    // not leak into the child either.
+    step(::posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1));
+#endif
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    step(::posix_spawnattr_setsigmask(&attributes_, &none));
+    step(::posix_spawnattr_setsigdefault(&attributes_, &all));
+    step(::posix_spawnattr_setpgroup(&attributes_, 0));
+    step(::posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
+    return error;
+}
+
+}  // namespace velmora
