@@ -4,6 +4,7 @@
 // file, flush, rename) and serialized with other processes by a lock file, and
 // re-reads the file first so another process's keys are kept. A corrupt file is
 // moved aside (with a diagnostic line) and read as empty, never silently lost.
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,6 +22,22 @@ public:
     void remove(const std::string& key) override;
     std::string filePath() const;
 private:
+    enum class FileState { missing, readable, corrupt, unreadable };
+    struct Snapshot {
+        FileState state = FileState::missing;
+        PlistDictionary values;
+    };
+
+    // Reads the file afresh every time: a cache keyed by inode, size and
+    // modification time can be fooled by a reused inode within one clock tick.
+    Snapshot load() const;
+    void moveCorruptFileAside() const;
+    // Values as the file holds them now (empty when missing or corrupt).
+    PlistDictionary currentValues() const;
+    void change(const std::function<void(PlistDictionary&)>& edit);
+    void writeFile(const PlistDictionary& values);
+    std::string lockPath() const;
+
     std::string folder_;
     std::string domain_;
     std::shared_ptr<Diagnostics> diagnostics_;
