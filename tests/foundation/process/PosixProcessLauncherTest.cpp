@@ -261,6 +261,7 @@ TEST_F(PosixProcessLauncherTest, DescriptorCountStaysFlat) {
     missing.error = ErrorWiring::pipe;
     for (int i = 0; i < 100; ++i) launcher.run(missing);
     EXPECT_EQ(testing::openDescriptorCount(), before);
+    EXPECT_EQ(testing::zombieChildren(), 0u);
 }
 
 TEST_F(PosixProcessLauncherTest, OutputCapStopsTheRun) {

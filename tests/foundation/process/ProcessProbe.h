@@ -2,6 +2,7 @@
 // Looks at processes through /proc, for tests that must see a child killed,
 // reaped or still alive.
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -36,6 +37,23 @@ inline bool eventually(const std::function<bool()>& condition, std::chrono::mill
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+// Children of this process that have exited and were never waited for.
+inline std::size_t zombieChildren() {
+    const std::string self = std::to_string(::getpid());
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const auto close = text.rfind(')');
+        if (close == std::string::npos || close + 4 >= text.size() || text[close + 2] != 'Z') continue;
+        const auto parentEnd = text.find(' ', close + 4);
+        if (text.compare(close + 4, parentEnd - (close + 4), self) == 0) ++count;
+    }
+    return count;
 }
 
 inline std::size_t openDescriptorCount() {
