@@ -35,14 +35,17 @@ public:
     // returns whether `done` became true.
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
     // Runs what is due now without waiting; returns the time until the next
-    // timer or delayed block (for an external event loop to wait on).
+    // timer or delayed block (for an external event loop to wait on), an hour
+    // when nothing is scheduled.
     std::chrono::milliseconds processDueWork();
     void stop();  // any thread
     // Called (from any thread) whenever main-thread work is added, so an
     // external event loop can wake up and call processDueWork().
     void setWakeUpHandler(std::function<void()> handler);
     // Stops the queue and pool threads after their current block; pending work
-    // is dropped. Called by the destructor.
+    // is dropped and every timer invalidated, so blocks that hold their owners
+    // strongly are released. Work offered afterwards is dropped. Called by the
+    // destructor; safe from any thread, including a queue's own.
     void shutdown();
 
     struct State;
