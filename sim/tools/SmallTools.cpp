@@ -1,0 +1,95 @@
+// The tools with little to say: purge (root only), memory_pressure (a
+// report), caffeinate (a short wait) and sync.
+#include <algorithm>
+
+#include "sim/tools/TextFormat.h"
+#include "sim/tools/Tools.h"
+
+namespace velmora::sim {
+
+namespace {
+
+// caffeinate waits at most this long, so a run can never hold its caller.
+constexpr double kLongestCaffeinate = 1.0;
+
+}  // namespace
+
+int runPurge(ToolContext& ctx, const ToolArguments& args) {
+    if (!args.empty()) {
+        ctx.err += "usage: purge\n";
+        return 1;
+    }
+    if (!ctx.state().userIsAdmin) {
+        ctx.err += "Unable to purge disk buffers: Operation not permitted\n";
+        return 1;
+    }
+    return 0;
+}
+
+int runMemoryPressure(ToolContext& ctx, const ToolArguments& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        long long n = 0;
+        if (a == "-S" || a == "-Q") continue;
+        if ((a == "-s" || a == "-p") && i + 1 < args.size() && text::parseInteger(args[i + 1], n) && n >= 0) {
+            ++i;
+        } else if (a == "-l" && i + 1 < args.size() && (args[i + 1] == "warn" || args[i + 1] == "critical")) {
+            ++i;
+        } else {
+            ctx.err += "Usage: memory_pressure [-l level] | [-p percent_free] | [-S -l level] | [-s sleep_seconds]\n";
+            return 1;
+        }
+    }
+    ctx.out +=
+        "The system has 17179869184 (1048576 pages with a page size of 16384).\n"
+        "\n"
+        "Stats: \n"
+        "Pages free: 64419 \n"
+        "Pages purgeable: 7542 \n"
+        "Pages purged: 1234567 \n"
+        "\n"
+        "Swap I/O:\n"
+        "Swapins: 0 \n"
+        "Swapouts: 0 \n"
+        "\n"
+        "Page Q counts:\n"
+        "Pages active: 378901 \n"
+        "Pages inactive: 376543 \n"
+        "Pages speculative: 6543 \n"
+        "Pages throttled: 0 \n"
+        "Pages wired down: 143210 \n"
+        "\n"
+        "Compressor Stats:\n"
+        "Pages used by compressor: 98765 \n"
+        "Pages decompressed: 1234567 \n"
+        "Pages compressed: 2345678 \n"
+        "\n"
+        "File I/O:\n"
+        "Pageins: 3456789 \n"
+        "Pageouts: 12345 \n"
+        "\n"
+        "System-wide memory free percentage: 62%\n";
+    return 0;
+}
+
+int runCaffeinate(ToolContext& ctx, const ToolArguments& args) {
+    double seconds = kLongestCaffeinate;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        long long n = 0;
+        if (a == "-d" || a == "-i" || a == "-m" || a == "-s" || a == "-u") continue;
+        if ((a == "-t" || a == "-w") && i + 1 < args.size() && text::parseInteger(args[i + 1], n) && n >= 0) {
+            if (a == "-t") seconds = static_cast<double>(n);
+            ++i;
+        } else {
+            ctx.err += "usage: caffeinate [-disu] [-t timeout] [-w pid] [utility arguments...]\n";
+            return 1;
+        }
+    }
+    ctx.sleep(std::min(seconds, kLongestCaffeinate));
+    return 0;
+}
+
+int runSync(ToolContext&, const ToolArguments&) { return 0; }
+
+}  // namespace velmora::sim
