@@ -146,7 +146,11 @@ int runDf(ToolContext& ctx, const ToolArguments& args) {
     for (const auto& path : paths) {
         auto volume = lookup.volumeContaining(path);
         bool underSimulatedVolume = volume && volume->volume->mountPoint != std::string("/");
-        if (underSimulatedVolume && exists(path)) {
+        // Only volumes whose mount point is a real folder of the machine can
+        // say whether a path exists; the system's own volumes are taken on trust.
+        bool checkable = underSimulatedVolume &&
+                         text::startsWith(*volume->volume->mountPoint, ctx.machine().directory() + "/");
+        if (underSimulatedVolume && (!checkable || exists(path))) {
             rows.push_back(rowFor(*volume->disk, *volume->volume));
         } else if (!underSimulatedVolume && (onSystemVolume(path) || (exists(path) && path[0] == '/'))) {
             auto system = systemVolume(state);
