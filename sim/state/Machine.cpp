@@ -146,6 +146,7 @@ void Machine::write(const MachineState& state) {
 }
 
 void Machine::lockedUpdate(const std::function<void(MachineState&)>& change) {
+    ensureFolder(directory_);
     ensureFolder(directory_ + "/.velmora-sim");
     FolderLock lock(lockFileOf(directory_), LOCK_EX);
     MachineState state = readUnlocked(stateFile());
