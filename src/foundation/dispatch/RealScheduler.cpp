@@ -43,6 +43,21 @@ struct RealScheduler::State {
     bool shutDown = false;
     std::vector<std::unique_ptr<WorkerThreads>> serialQueues;
 
+    std::chrono::milliseconds processDueWork() {
+        if (std::this_thread::get_id() == mainThread) {
+            // Only what was queued before this round runs now, so a block that
+            // keeps queueing itself cannot starve an outside event loop.
+            const auto limit = main->nextSequence();
+            while (auto block = main->takeDue(limit)) {
+                WorkQueue::runCatching(*block);
+            }
+        }
+        auto next = main->nextTime();
+        if (!next) return idleWait;
+        auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - main->now());
+        return std::clamp(wait, std::chrono::milliseconds::zero(), idleWait);
+    }
+
     // Joins the threads of queues whose handles are gone and whose work is
     // done; their threads have already left their loops.
     void reapFinishedQueues() {
@@ -119,38 +134,31 @@ Date RealScheduler::now() const {
     return Clock::now();
 }
 
+// These hold the state themselves: a main block may destroy this scheduler,
+// which shuts it down, and the loop then ends on its closed queue.
 std::chrono::milliseconds RealScheduler::processDueWork() {
-    auto& main = *state_->main;
-    if (isMainThread()) {
-        // Only what was queued before this round runs now, so a block that
-        // keeps queueing itself cannot starve an outside event loop.
-        const auto limit = main.nextSequence();
-        while (auto block = main.takeDue(limit)) {
-            WorkQueue::runCatching(*block);
-        }
-    }
-    auto next = main.nextTime();
-    if (!next) return idleWait;
-    auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - main.now());
-    return std::clamp(wait, std::chrono::milliseconds::zero(), idleWait);
+    const auto state = state_;
+    return state->processDueWork();
 }
 
 void RealScheduler::run() {
     if (!isMainThread()) return;
-    auto& main = *state_->main;
-    while (!state_->stopRequested.exchange(false) && !main.isClosed()) {
-        processDueWork();
+    const auto state = state_;
+    auto& main = *state->main;
+    while (!state->stopRequested.exchange(false) && !main.isClosed()) {
+        state->processDueWork();
         main.waitForWork(main.now() + idleWait);
     }
 }
 
 bool RealScheduler::runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     if (!isMainThread()) return done();
-    auto& main = *state_->main;
+    const auto state = state_;
+    auto& main = *state->main;
     const auto deadline = main.now() + timeout;
     for (;;) {
         if (done()) return true;
-        processDueWork();
+        state->processDueWork();
         if (done()) return true;
         const auto now = main.now();
         if (now >= deadline) return false;

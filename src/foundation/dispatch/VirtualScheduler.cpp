@@ -55,12 +55,16 @@ Date VirtualScheduler::now() const {
     return loop_->now();
 }
 
+// The loop is held for the whole run: a block may destroy this scheduler,
+// which closes the loop, and the run then simply ends.
 void VirtualScheduler::advance(double seconds) {
-    loop_->advance(seconds);
+    auto loop = loop_;
+    loop->advance(seconds);
 }
 
 void VirtualScheduler::runUntilIdle() {
-    loop_->runUntilIdle();
+    auto loop = loop_;
+    loop->runUntilIdle();
 }
 
 std::size_t VirtualScheduler::pendingCount() const {

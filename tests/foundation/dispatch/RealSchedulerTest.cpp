@@ -301,6 +301,20 @@ TEST_F(RealSchedulerTest, TheLastSchedulerReferenceDroppedInsideItsOwnWorkerDoes
     EXPECT_TRUE(gone.wait());  // the pending main block was dropped by that shutdown
 }
 
+TEST_F(RealSchedulerTest, AMainBlockMayDestroyTheSchedulerThatIsRunningIt) {
+    std::atomic<bool> destroyed{false};
+    bool laterRan = false;
+    RealScheduler* raw = scheduler.get();
+    scheduler->asyncMain([&] {
+        scheduler.reset();
+        destroyed = true;
+    });
+    scheduler->asyncMain([&] { laterRan = true; });
+
+    EXPECT_TRUE(raw->runUntil([&] { return destroyed.load(); }, patience));
+    EXPECT_FALSE(laterRan);  // dropped by the shutdown
+}
+
 TEST_F(RealSchedulerTest, RunReturnsWhenStoppedFromAnotherThread) {
     std::atomic<int> ticks{0};
     auto timer = scheduler->scheduleRepeatingTimer(0.005, [&] {

@@ -308,6 +308,20 @@ TEST_F(VirtualSchedulerTest, BlocksReleasedAtDestructionMayQueueMoreWorkWithoutH
     scheduler.reset();  // must neither hang nor crash
 }
 
+TEST_F(VirtualSchedulerTest, ABlockMayDestroyTheSchedulerThatIsRunningIt) {
+    auto held = std::make_shared<Target>();
+    std::weak_ptr<Target> watch = held;
+    auto timer = scheduler->scheduleRepeatingTimer(1, [held] {});
+    held.reset();
+    VirtualScheduler* raw = scheduler.get();
+    scheduler->asyncMain([&] { scheduler.reset(); });
+
+    raw->advance(10);  // the run ends quietly once its scheduler is gone
+
+    EXPECT_TRUE(watch.expired());
+    EXPECT_FALSE(timer->isValid());
+}
+
 TEST_F(VirtualSchedulerTest, ContextTellsWhereWorkRunsAndTestCodeCountsAsMain) {
     struct Seen {
         std::string context;
