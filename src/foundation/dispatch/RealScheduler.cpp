@@ -177,20 +177,26 @@ void RealScheduler::setWakeUpHandler(std::function<void()> handler) {
 
 void RealScheduler::shutdown() {
     auto& state = *state_;
-    // Main work first, then timers: a timer's block may hold an object that
-    // holds the timer, a cycle only invalidation breaks.
-    state.main->close();
-    state.timers.invalidateAll();
     std::vector<std::unique_ptr<WorkerThreads>> queues;
     {
         std::lock_guard lock(state.mutex);
         state.shutDown = true;
         queues.swap(state.serialQueues);
     }
+    // Everything pending is dropped before anybody waits, so no queue starts
+    // another block while we wait for the pool.
+    for (auto& queue : queues) queue->queue()->close();
+    if (state.global) state.global->queue()->close();
+    state.main->close();
+    // Then the timers: a timer's block may hold an object that holds the
+    // timer, a cycle only invalidation breaks.
+    state.timers.invalidateAll();
+    // Running blocks finish; a thread that is shutting us down from inside
+    // its own block is left to finish on its own.
     if (state.global) state.global->stop();
     for (auto& queue : queues) queue->stop();
     queues.clear();
-    state.main->close();  // anything the stopped blocks queued on their way out
+    state.main->close();  // anything the finishing blocks queued on their way out
     state.main->interrupt();
 }
 

@@ -178,37 +178,40 @@ TEST_F(RealSchedulerTest, GlobalQueuesRunWorkConcurrently) {
     ASSERT_TRUE(runUntil([&] { return metPartner.load() == 2; }));
 }
 
-TEST_F(RealSchedulerTest, DelayedGlobalWorkWaitsForItsDelay) {
+TEST_F(RealSchedulerTest, DelayedGlobalWorkWaitsForItsDelayWithoutHoldingUpOtherWork) {
     auto single = RealScheduler::create(1);
-    std::mutex mutex;
-    std::vector<std::string> order;
-    auto note = [&](std::string what) {
-        std::lock_guard lock(mutex);
-        order.push_back(std::move(what));
-    };
-    Signal done;
-    single->asyncGlobalAfter(QualityOfService::defaultQoS, 0.03, [&] {
-        note("delayed");
-        done.raise();
-    });
-    single->asyncGlobal(QualityOfService::defaultQoS, [&] { note("now"); });
+    // A far-off block must not keep the only pool thread from work due now.
+    single->asyncGlobalAfter(QualityOfService::defaultQoS, 60, [] {});
+    Signal immediate;
+    single->asyncGlobal(QualityOfService::defaultQoS, [&] { immediate.raise(); });
+    EXPECT_TRUE(immediate.wait());
 
-    ASSERT_TRUE(done.wait());
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(order, (std::vector<std::string>{"now", "delayed"}));
+    Signal delayed;
+    std::chrono::steady_clock::time_point ranAt;
+    const auto postedAt = std::chrono::steady_clock::now();
+    single->asyncGlobalAfter(QualityOfService::defaultQoS, 0.03, [&] {
+        ranAt = std::chrono::steady_clock::now();
+        delayed.raise();
+    });
+    ASSERT_TRUE(delayed.wait());
+    EXPECT_GE(ranAt - postedAt, 30ms);  // never early
 }
 
 TEST_F(RealSchedulerTest, ShutdownLetsTheRunningBlockFinishAndDropsPendingWork) {
     auto queue = scheduler->makeSerialQueue("usb.auto.stabilizer", QualityOfService::userInitiated);
+    auto pending = std::make_shared<int>(0);
+    std::weak_ptr<int> watchPending = pending;
     Signal started;
     std::atomic<bool> finished{false};
     queue->async([&] {
         started.raise();
-        std::this_thread::sleep_for(30ms);
+        // Still running when the shutdown drops the work queued behind us.
+        const auto giveUp = std::chrono::steady_clock::now() + patience;
+        while (!watchPending.expired() && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(1ms);
+        }
         finished = true;
     });
-    auto pending = std::make_shared<int>(0);
-    std::weak_ptr<int> watchPending = pending;
     std::atomic<bool> pendingRan{false};
     queue->async([&, pending] { pendingRan = true; });
     scheduler->asyncMainAfter(60, [pending] {});
