@@ -31,7 +31,46 @@ struct Layout {
 struct Children {
     std::size_t first = 0;  // byte index of the first reference
     std::uint64_t count = 0;
+    bool dictionary = false;  // the first half of the references are keys
 };
+
+// Reads an object's length: the marker's low nibble, or an integer object
+// after it when the nibble is 0xF. Advances `at` past what it read.
+std::optional<std::uint64_t> lengthAfterMarker(const Layout& layout, std::uint8_t marker, std::size_t& at) {
+    std::uint64_t length = marker & 0x0F;
+    if (length != 0x0F) return length;
+    if (at >= layout.tableOffset) return std::nullopt;
+    const auto lengthMarker = static_cast<std::uint8_t>(layout.bytes[at]);
+    if ((lengthMarker >> 4) != 0x1 || (lengthMarker & 0x0F) > 3) return std::nullopt;
+    const std::size_t width = std::size_t{1} << (lengthMarker & 0x0F);
+    ++at;
+    if (layout.tableOffset - at < width) return std::nullopt;
+    length = readBigEndian(layout.bytes, at, width);
+    at += width;
+    return length;
+}
+
+// libplist aborts (an assertion) on a dictionary key holding a NUL
+// character, so keys are checked here: strings only, no NUL, in bounds.
+bool isAcceptableKey(const Layout& layout, std::uint64_t object) {
+    const std::uint64_t offset = layout.offsetOf(object);
+    if (offset < kHeaderSize || offset >= layout.tableOffset) return false;
+    std::size_t at = static_cast<std::size_t>(offset);
+    const auto marker = static_cast<std::uint8_t>(layout.bytes[at++]);
+    const unsigned type = marker >> 4;
+    if (type != 0x5 && type != 0x6) return false;
+    const auto length = lengthAfterMarker(layout, marker, at);
+    if (!length) return false;
+    const std::size_t unit = type == 0x6 ? 2 : 1;
+    if (*length > (layout.tableOffset - at) / unit) return false;
+    const std::size_t bytes = static_cast<std::size_t>(*length) * unit;
+    for (std::size_t i = 0; i < bytes; i += unit) {
+        const bool zero = unit == 1 ? layout.bytes[at + i] == '\0'
+                                    : layout.bytes[at + i] == '\0' && layout.bytes[at + i + 1] == '\0';
+        if (zero) return false;
+    }
+    return true;
+}
 
 // Where an object's references lie: empty for scalars, absent when the object
 // runs outside the object area.
@@ -42,18 +81,10 @@ std::optional<Children> childrenOf(const Layout& layout, std::uint64_t object) {
     const auto marker = static_cast<std::uint8_t>(layout.bytes[at]);
     const unsigned type = marker >> 4;
     if (type != 0xA && type != 0xB && type != 0xC && type != 0xD) return Children{};
-    std::uint64_t count = marker & 0x0F;
     ++at;
-    if (count == 0x0F) {
-        if (at >= layout.tableOffset) return std::nullopt;
-        const auto countMarker = static_cast<std::uint8_t>(layout.bytes[at]);
-        if ((countMarker >> 4) != 0x1 || (countMarker & 0x0F) > 3) return std::nullopt;
-        const std::size_t width = std::size_t{1} << (countMarker & 0x0F);
-        ++at;
-        if (layout.tableOffset - at < width) return std::nullopt;
-        count = readBigEndian(layout.bytes, at, width);
-        at += width;
-    }
+    auto length = lengthAfterMarker(layout, marker, at);
+    if (!length) return std::nullopt;
+    std::uint64_t count = *length;
     const std::uint64_t available = (layout.tableOffset - at) / layout.refSize;
     if (type == 0xD) {
         if (count > available / 2) return std::nullopt;
@@ -61,7 +92,7 @@ std::optional<Children> childrenOf(const Layout& layout, std::uint64_t object) {
     } else if (count > available) {
         return std::nullopt;
     }
-    return Children{at, count};
+    return Children{at, count, type == 0xD};
 }
 
 }  // namespace
@@ -125,6 +156,9 @@ std::optional<std::string> PlistBinaryScanner::check(std::string_view bytes) con
         ++frame.next;
         const std::uint64_t child = readBigEndian(bytes, refAt, layout.refSize);
         if (child >= layout.objectCount) return "binary property list reference out of range";
+        if (frame.children.dictionary && frame.next <= frame.children.count / 2 && !isAcceptableKey(layout, child)) {
+            return "binary property list with an unusable dictionary key";
+        }
         const auto index = static_cast<std::size_t>(child);
         if (state[index] == kOnPath) return "binary property list refers to itself";
         if (state[index] == kDone) {

@@ -100,6 +100,8 @@ std::optional<long long> PlistXmlScanner::parseInteger(std::string_view text) {
 }
 
 std::optional<std::string> PlistXmlScanner::check(std::string_view xml) const {
+    // NUL is not allowed in XML, and libplist aborts on a key that holds one.
+    if (xml.find('\0') != std::string_view::npos) return "NUL byte in XML";
     int depth = 0;
     std::size_t i = 0;
     const std::size_t n = xml.size();
