@@ -2,7 +2,8 @@
 // Deterministic virtual time for tests. Single-threaded: every block runs on
 // the thread that calls advance()/runUntilIdle(), in virtual-time order, ties
 // in the order they were scheduled. sleep() moves the clock forward. A test of
-// a 120-second timer runs in microseconds.
+// a 120-second timer runs in microseconds. An exception thrown by a block
+// reaches the caller of advance()/runUntilIdle(), so a test sees it.
 #include <memory>
 #include <string>
 
