@@ -1,6 +1,6 @@
 // Cost of reading one disk's `diskutil info -plist` output the way the disk
 // listing does: parse, then look up the keys a disk record is built from.
-// The input is a real USB-SATA adapter's output (about 2.7 KB); a scan reads one
+// The input is a real USB-SATA adapter's output (about 2 KB); a scan reads one
 // such document per whole disk every five seconds.
 #include <benchmark/benchmark.h>
 
