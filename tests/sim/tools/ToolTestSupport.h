@@ -47,6 +47,7 @@ protected:
     }
     MachineState state() { return mac_.machine().read(); }
     const std::string& dir() const { return mac_.dir(); }
+    const std::string& scratch() const { return mac_.scratch(); }
     Machine& machine() { return mac_.machine(); }
 
     static PlistValue parsed(const std::string& text) {

@@ -1,0 +1,182 @@
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "tests/sim/tools/ToolTestSupport.h"
+
+namespace velmora::sim::testing {
+namespace {
+
+class SystemToolsTest : public ToolFixture {
+protected:
+    static std::vector<std::string> fields(const std::string& line) {
+        std::vector<std::string> parts;
+        std::string current;
+        for (char c : line + " ") {
+            if (c == ' ' || c == '\t') {
+                if (!current.empty()) parts.push_back(current);
+                current.clear();
+            } else {
+                current += c;
+            }
+        }
+        return parts;
+    }
+};
+
+TEST_F(SystemToolsTest, TopListsTheBusiestProcessesFirst) {
+    change([](MachineState& s) {
+        ProcessEntry p;
+        p.pid = 4242;
+        p.name = "Adobe Premiere Pro 2025";
+        p.cpu = 87.5;
+        p.memoryMB = 4000;
+        s.processes.push_back(p);
+    });
+    auto l = lines(run("top", {"-l", "1", "-o", "cpu", "-n", "3"}).out);
+    ASSERT_EQ(l.size(), 15u);
+    EXPECT_EQ(l[0].rfind("Processes: ", 0), 0u);
+    EXPECT_EQ(l[11].substr(0, 30), "PID    COMMAND          %CPU T");
+    EXPECT_EQ(l[12].substr(0, 29), "4242   Adobe Premiere P 87.5 ") << "COMMAND is cut to 16 characters";
+    double previous = 1000;
+    for (std::size_t i = 12; i < 15; ++i) {
+        // By column: a command name with spaces shifts whitespace-split fields.
+        double cpu = std::stod(l[i].substr(24, 5));
+        EXPECT_LE(cpu, previous);
+        previous = cpu;
+    }
+    EXPECT_EQ(run("top", {"-l", "1", "-o", "bogus"}).exitStatus, 1);
+}
+
+TEST_F(SystemToolsTest, IostatShowsEveryPhysicalDisk) {
+    auto l = lines(run("iostat", {"-d", "1", "1"}).out);
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[0], "              disk0               disk4               disk5");
+    EXPECT_EQ(l[1], "    KB/t  tps  MB/s     KB/t  tps  MB/s     KB/t  tps  MB/s");
+    EXPECT_EQ(fields(l[2]).size(), 9u);
+    EXPECT_TRUE(slept_.empty()) << "one report needs no wait";
+    auto two = lines(run("iostat", {"-c", "2", "-w", "1"}).out);
+    EXPECT_EQ(two.size(), 4u);
+    EXPECT_EQ(slept_, (std::vector<double>{1.0}));
+    EXPECT_NE(two[0].find("cpu     load average"), std::string::npos);
+}
+
+TEST_F(SystemToolsTest, DfNamesTheDeviceOfAPath) {
+    std::string bundle = dir() + "/Volumes/Velmora SSD/Tool.app";
+    ASSERT_EQ(::mkdir(bundle.c_str(), 0755), 0);
+    struct Case {
+        std::string path;
+        int status;
+        std::string device;
+    };
+    const std::vector<Case> cases = {
+        {bundle, 0, "/dev/disk4s2"},
+        {"/Applications/Safari.app", 0, "/dev/disk3s1s1"},
+        {"/System/Volumes/Data/Users/someone", 0, "/dev/disk3s5"},
+        {dir() + "/Volumes/Velmora SSD/Missing.app", 1, ""},
+        {"640 /Applications/Safari.app/Contents/MacOS/Safari", 1, ""},
+    };
+    for (const auto& c : cases) {
+        auto r = run("df", {c.path});
+        EXPECT_EQ(r.exitStatus, c.status) << c.path;
+        auto l = lines(r.out);
+        if (c.status == 0) {
+            ASSERT_EQ(l.size(), 2u) << c.path;
+            auto f = fields(l[1]);
+            EXPECT_GE(f.size(), 6u);
+            EXPECT_EQ(f[0], c.device) << c.path;
+            EXPECT_EQ(l[0].rfind("Filesystem", 0), 0u);
+        } else {
+            EXPECT_EQ(r.err, "df: " + c.path + ": No such file or directory\n");
+        }
+    }
+}
+
+TEST_F(SystemToolsTest, PsPrintsPidAndExecutablePath) {
+    auto r = run("ps", {"-o", "pid,comm", "-p", "640"});
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.out, "  PID COMM\n  640 /Applications/Safari.app/Contents/MacOS/Safari\n");
+    auto missing = run("ps", {"-o", "pid,comm", "-p", "77777"});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.out, "  PID COMM\n");
+    EXPECT_EQ(run("ps", {"-o", "pid,comm", "-p", "x"}).exitStatus, 1);
+}
+
+TEST_F(SystemToolsTest, KillallEndsProcessesAndRelaunchesFinder) {
+    int oldPid = 0;
+    for (const auto& p : state().processes) {
+        if (p.name == "Finder") oldPid = p.pid;
+    }
+    auto finder = run("killall", {"Finder"});
+    EXPECT_EQ(finder.exitStatus, 0);
+    int newPid = 0;
+    for (const auto& p : state().processes) {
+        if (p.name == "Finder") newPid = p.pid;
+    }
+    EXPECT_NE(newPid, 0);
+    EXPECT_NE(newPid, oldPid);
+
+    EXPECT_EQ(run("killall", {"Music"}).exitStatus, 0);
+    for (const auto& p : state().processes) EXPECT_NE(p.name, "Music");
+    auto none = run("killall", {"Music"});
+    EXPECT_EQ(none.exitStatus, 1);
+    EXPECT_EQ(none.err, "No matching processes belonging to you were found\n");
+}
+
+TEST_F(SystemToolsTest, XattrRemovesTheQuarantineOnce) {
+    std::string mp = dir() + "/Volumes/Velmora SSD";
+    change([](MachineState& s) { s.disks[4].volumes[1].quarantined = true; });
+    EXPECT_EQ(run("xattr", {mp}).out, "com.apple.quarantine\n");
+    EXPECT_EQ(run("xattr", {"-d", "com.apple.quarantine", mp}).exitStatus, 0);
+    EXPECT_FALSE(state().disks[4].volumes[1].quarantined);
+    auto again = run("xattr", {"-d", "com.apple.quarantine", mp});
+    EXPECT_EQ(again.exitStatus, 1);
+    EXPECT_EQ(again.err, "xattr: " + mp + ": No such xattr: com.apple.quarantine\n");
+    EXPECT_EQ(run("xattr", {"-d", "com.apple.quarantine", dir() + "/nowhere"}).err,
+              "xattr: No such file: " + dir() + "/nowhere\n");
+}
+
+TEST_F(SystemToolsTest, ChmodNeverTouchesFilesOutsideTheMachine) {
+    std::string outside = scratch() + "/outside";
+    std::ofstream(outside) << "x";
+    std::string inside = dir() + "/Volumes/Velmora SSD/file";
+    std::ofstream(inside) << "x";
+    ::chmod(inside.c_str(), 0600);
+    ::chmod(outside.c_str(), 0600);
+    EXPECT_EQ(run("chmod", {"755", inside}).exitStatus, 0);
+    EXPECT_EQ(run("chmod", {"755", outside}).exitStatus, 1);
+    EXPECT_EQ(run("chmod", {"755", dir() + "/.."}).exitStatus, 1);
+    struct stat info {};
+    ::stat(inside.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    ::stat(outside.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(run("chmod", {"755", "/dev/disk99"}).err, "chmod: /dev/disk99: No such file or directory\n");
+}
+
+TEST_F(SystemToolsTest, SmallToolsAnswerLikeTheirOriginals) {
+    EXPECT_EQ(run("lsregister", {"-r", "-domain", "local", "-domain", "system", "-domain", "user"}).exitStatus, 0);
+    EXPECT_EQ(run("lsregister", {"-f", dir() + "/Volumes/Velmora SSD/Tool.app"}).exitStatus, 0);
+    auto bad = run("lsregister", {"-domain", "galaxy"});
+    EXPECT_EQ(bad.exitStatus, 255);
+    EXPECT_EQ(bad.err.rfind("lsregister: [OPTIONS] [ <path>... ]\n", 0), 0u);
+
+    EXPECT_EQ(run("caffeinate", {"-u", "-t", "1"}).exitStatus, 0);
+    EXPECT_EQ(run("caffeinate", {"-t", "600"}).exitStatus, 0);
+    EXPECT_EQ(slept_, (std::vector<double>{1.0, 1.0})) << "never longer than a second";
+
+    auto pressure = run("memory_pressure", {"-S", "-s", "2"});
+    EXPECT_EQ(pressure.exitStatus, 0);
+    EXPECT_NE(pressure.out.find("System-wide memory free percentage: "), std::string::npos);
+    EXPECT_EQ(run("sync", {}).exitStatus, 0);
+
+    auto loaded = lines(run("kextstat", {"-b", "com.apple.iokit.IOUSBHostFamily"}).out);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0], "Index Refs Address            Size       Wired      Name (Version) UUID <Linked Against>");
+    EXPECT_EQ(fields(loaded[1])[5], "com.apple.iokit.IOUSBHostFamily");
+    EXPECT_EQ(lines(run("kextstat", {"-b", "com.apple.iokit.IOUSBMassStorageClass"}).out).size(), 1u)
+        << "a kext that is not loaded leaves the header alone";
+}
+
+}  // namespace
+}  // namespace velmora::sim::testing
