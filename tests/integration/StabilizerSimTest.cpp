@@ -1,0 +1,200 @@
+// The stabilizer against the simulated Mac: real stand-in tools and real
+// shells. Timers run on virtual time where only the sequence matters (the
+// scripts' own sleeps are still real); one test runs on the real scheduler
+// with its queue threads. Every process group a run left behind (scripts put
+// work in the background) is ended after each test.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "foundation/dispatch/RealScheduler.h"
+#include "foundation/dispatch/VirtualScheduler.h"
+#include "sim/services/SimPlatform.h"
+#include "sim/state/MachineEditor.h"
+#include "stabilizer/AutomaticUSBStabilizer.h"
+#include "tests/sim/SimTestSupport.h"
+
+namespace velmora {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Remembers every child's process group so background jobs can be ended.
+class GroupTrackingLauncher final : public ProcessLauncher {
+public:
+    explicit GroupTrackingLauncher(std::shared_ptr<ProcessLauncher> inner) : inner_(std::move(inner)) {}
+    RunResult run(const RunSpec& spec) override {
+        RunResult result = inner_->run(spec);
+        if (result.pid > 0) {
+            std::lock_guard lock(mutex_);
+            groups_.push_back(result.pid);
+        }
+        return result;
+    }
+    void endGroups() {
+        std::lock_guard lock(mutex_);
+        for (int group : groups_) ::kill(-group, SIGKILL);
+        groups_.clear();
+    }
+
+private:
+    std::shared_ptr<ProcessLauncher> inner_;
+    std::mutex mutex_;
+    std::vector<int> groups_;
+};
+
+class StabilizerSim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!sim::testing::haveRealTools()) GTEST_SKIP() << "the stand-in tools are not built";
+    }
+    void TearDown() override {
+        if (stabilizer_) {
+            stabilizer_->endWatchdog();
+            stabilizer_.reset();
+        }
+        if (real_) real_->shutdown();
+        if (launcher_) launcher_->endGroups();
+    }
+
+    void start(std::shared_ptr<Scheduler> scheduler) {
+        sim::SimulatedPlatformOptions options;
+        options.launcher.defaultDeadlineSeconds = 30.0;
+        options.launcher.terminateGraceSeconds = 0.5;
+        options.random = std::make_shared<RandomSource>(11);
+        Platform platform = sim::makeSimulatedPlatform(mac_.dir(), std::move(scheduler), diagnostics_, options);
+        launcher_ = std::make_shared<GroupTrackingLauncher>(platform.processes);
+        platform.processes = launcher_;
+        stabilizer_ = AutomaticUSBStabilizer::create(platform);
+    }
+    void startVirtual() { start(virtual_); }
+    void startReal() {
+        real_ = RealScheduler::create();
+        start(real_);
+    }
+
+    // Tool runs of the machine, each as "tool arg arg …".
+    std::vector<std::string> journal() {
+        std::vector<std::string> lines;
+        for (const auto& entry : mac_.machine().journal()) {
+            std::string line;
+            for (const auto& word : entry.argv) line += (line.empty() ? "" : " ") + word;
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    std::size_t journalCount(const std::string& line) {
+        auto lines = journal();
+        return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
+    }
+    std::size_t logged(const std::string& line) const { return diagnostics_->count(line); }
+    std::vector<sim::Assertion> assertions(const std::string& type) {
+        std::vector<sim::Assertion> found;
+        for (const auto& a : mac_.machine().read().assertions)
+            if (a.type == type) found.push_back(a);
+        return found;
+    }
+
+    sim::testing::ScratchMachine mac_;
+    std::shared_ptr<CapturingDiagnostics> diagnostics_ = std::make_shared<CapturingDiagnostics>();
+    std::shared_ptr<VirtualScheduler> virtual_ = std::make_shared<VirtualScheduler>(dateFromSeconds(sim::Machine::now()));
+    std::shared_ptr<RealScheduler> real_;
+    std::shared_ptr<GroupTrackingLauncher> launcher_;
+    std::shared_ptr<AutomaticUSBStabilizer> stabilizer_;
+};
+
+// A real device tree puts a property key first on every joined line, so the
+// bridges of the default machine are read as generic devices: the listing is
+// made and parsed, but no chip-specific script runs.
+TEST_F(StabilizerSim, ControllerDetectionReadsTheTreeOfTheDefaultMachine) {
+    startVirtual();
+    virtual_->runUntilIdle();
+    EXPECT_GE(journalCount("ioreg -p IOUSB -w0 -l"), 1u);
+    auto controllers = stabilizer_->usbControllerInfo.get();
+    ASSERT_EQ(controllers.size(), 3u);
+    std::vector<std::string> names;
+    for (const auto& c : controllers) names.push_back(c.deviceName);
+    EXPECT_EQ(names, (std::vector<std::string>{"idProduct", "IOPowerManagement", "USB Product Name"}));
+    EXPECT_EQ(controllers[0].vendorID, "idVendor\" = 3034");
+    EXPECT_EQ(stabilizer_->lastStabilizationAction.get(), "✅ All USB controllers stable");
+    EXPECT_EQ(journalCount("sysctl -w kern.usb.bulk_timeout=30000"), 0u);
+    // Both assertions are in the machine's list.
+    EXPECT_EQ(assertions("PreventSystemSleep").size(), 1u);
+    EXPECT_EQ(assertions("NoIdleSleepAssertion").size(), 1u);
+}
+
+TEST_F(StabilizerSim, APluggedDiskIsStabilizedAndTheAssertionRenewed) {
+    startReal();
+    const auto firstAssertion = assertions("PreventSystemSleep");
+    ASSERT_EQ(firstAssertion.size(), 1u);
+    sim::PlugOptions plug;
+    plug.mediaName = "Travel \"Disk\" $(touch pwned)";
+    plug.volumeName = "My Travel Disk";
+    const std::string id = sim::MachineEditor(mac_.machine()).plug(plug);
+
+    ASSERT_TRUE(real_->runUntil([&] { return stabilizer_->lastStabilizationAction.get() == "✅ Anında stabilizasyon tamamlandı"; },
+                                40s))
+        << stabilizer_->lastStabilizationAction.get();
+    EXPECT_EQ(logged("🔧 Individual stabilization: " + plug.mediaName), 1u);
+    EXPECT_EQ(journalCount("diskutil mount /dev/" + id), 1u);
+    auto names = stabilizer_->usbDisksProtected.get();
+    EXPECT_NE(std::find(names.begin(), names.end(), plug.mediaName), names.end());
+    EXPECT_EQ(logged("🔄 Power assertion yenilendi"), 1u);
+    auto renewed = assertions("PreventSystemSleep");
+    ASSERT_EQ(renewed.size(), 1u);
+    EXPECT_NE(renewed[0].id, firstAssertion[0].id);
+    EXPECT_EQ(assertions("NoIdleSleepAssertion").size(), 2u);  // the first one is never given back
+    EXPECT_FALSE(sim::testing::runHost("/usr/bin/test", {"-e", mac_.dir() + "/pwned"}).status == 0);
+}
+
+TEST_F(StabilizerSim, RealtekTimeoutLinesDriveTheWatchdogToTheEmergencyRecovery) {
+    startVirtual();
+    virtual_->runUntilIdle();
+    sim::MachineEditor(mac_.machine()).setUsbFault("disk4", sim::UsbFault::timeout);
+    mac_.machine().clearJournal();
+    virtual_->advance(30.0);
+    EXPECT_EQ(logged("⚡ RTL9210B Quick Fix uygulanıyor"), 2u);
+    EXPECT_EQ(journalCount("sysctl -w kern.usb.bulk_timeout=30000"), 2u);
+    EXPECT_EQ(journalCount("pmset -a force"), 0u);
+    virtual_->advance(15.0);
+    EXPECT_EQ(logged("🚨 RTL9210B EMERGENCY RECOVERY başlatılıyor"), 1u);
+    EXPECT_EQ(journalCount("pmset -a force"), 1u);
+    EXPECT_EQ(journalCount("kextunload -b com.apple.iokit.IOUSBHostFamily"), 1u);
+    virtual_->runUntilIdle();
+    EXPECT_EQ(stabilizer_->lastStabilizationAction.get(), "🚨 RTL9210B Emergency Recovery yapıldı");
+
+    sim::MachineEditor(mac_.machine()).setUsbFault("disk4", sim::UsbFault::clear);
+    virtual_->advance(15.0);
+    EXPECT_EQ(logged("⚡ RTL9210B Quick Fix uygulanıyor"), 2u);
+}
+
+TEST_F(StabilizerSim, EnumerationFailuresDriveTheSystemWideRecoveryAndItsEscalation) {
+    startVirtual();
+    virtual_->advance(10.0);  // the first tick sees the default machine's two USB disks
+    ASSERT_EQ(stabilizer_->usbDisksProtected.get().size(), 2u);
+    sim::MachineEditor(mac_.machine()).addEnumerationFailures(2, "disk5");
+    sim::MachineEditor(mac_.machine()).unplug("disk5");
+    mac_.machine().clearJournal();
+    virtual_->advance(10.0);
+    EXPECT_TRUE(diagnostics_->containsSubstring("🚨 Sistem genelinde "));
+    EXPECT_EQ(logged("🔧 SİSTEM GENELİ ENUMERATION RECOVERY başlatıldı"), 1u);
+    EXPECT_EQ(journalCount("launchctl kickstart -k system/com.apple.usbd"), 1u);
+    EXPECT_EQ(stabilizer_->currentStabilityLevel.get(), StabilityLevel::stabilizing);
+
+    virtual_->advance(5.0);
+    EXPECT_TRUE(diagnostics_->containsSubstring("⚠️ Hala enumeration failure'lar devam ediyor: "));
+    EXPECT_EQ(logged("✅ Enhanced system recovery tamamlandı"), 1u);
+    EXPECT_EQ(journalCount("launchctl kickstart -k system/com.apple.diskmanagementd"), 1u);
+    virtual_->runUntilIdle();
+    EXPECT_EQ(stabilizer_->lastStabilizationAction.get(), "✅ Enhanced recovery tamamlandı");
+    EXPECT_EQ(stabilizer_->currentStabilityLevel.get(), StabilityLevel::protecting);
+}
+
+}  // namespace
+}  // namespace velmora
