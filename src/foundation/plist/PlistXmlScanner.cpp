@@ -37,8 +37,8 @@ struct Tag {
 };
 
 // Reads the tag that starts at text[at] == '<'. Double-quoted attribute values
-// may hold '>' (libplist skips them); single quotes are refused because
-// libplist does not treat them as quotes.
+// may hold '>' (libplist skips them); single quotes are ordinary characters,
+// as they are to libplist.
 std::optional<Tag> readTag(std::string_view text, std::size_t at) {
     Tag tag;
     std::size_t i = at + 1;
@@ -57,7 +57,7 @@ std::optional<Tag> readTag(std::string_view text, std::size_t at) {
             inQuotes = !inQuotes;
         } else if (inQuotes) {
             continue;
-        } else if (c == '\'' || c == '<') {
+        } else if (c == '<') {
             return std::nullopt;
         } else if (c == '>') {
             tag.selfClosing = text[i - 1] == '/';

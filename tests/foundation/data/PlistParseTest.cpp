@@ -203,6 +203,12 @@ TEST(PlistParse, EveryPrefixOfASampleIsAnErrorOrTheWholeValue) {
     }
 }
 
+TEST(PlistParse, SingleQuotedAttributesAreAccepted) {
+    const auto result = parsePlist("<?xml version='1.0' encoding='UTF-8'?>\n<plist version='1.0'><dict><key>a</key><true/></dict></plist>");
+    ASSERT_TRUE(result.value.has_value()) << result.error;
+    EXPECT_EQ(result.value->boolean("a"), true);
+}
+
 TEST(PlistParse, UnicodeTextIsKept) {
     const PlistValue value = parsedOrFail(xmlPlist(
         "<dict><key>ad</key><string>Çalışma Diski 💾</string><key>ref</key><string>&#x1F600;&amp;&lt;</string></dict>"));
