@@ -70,7 +70,9 @@ struct PlistParseResult {
 };
 
 // XML (and binary, as libplist detects) property lists from bytes. Nesting is
-// capped; integers outside the signed 64-bit range are an error.
+// capped at 256 levels; integers outside the signed 64-bit range, strings that
+// are not UTF-8 and dates libplist cannot hold (before 1932 or after 2069) are
+// errors. Dates keep whole seconds, all that the XML form carries.
 PlistParseResult parsePlist(std::string_view bytes);
 // XML property list text of a value (the format of a macOS preferences file).
 std::string toXmlPlist(const PlistValue& value);
