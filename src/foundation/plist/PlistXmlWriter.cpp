@@ -1,6 +1,8 @@
 #include "foundation/plist/PlistXmlWriter.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <limits>
 #include <cmath>
 #include <cstdio>
 
@@ -51,7 +53,12 @@ void PlistXmlWriter::value(const PlistValue& item, int indent) {
     if (const auto* number = std::get_if<double>(&storage)) return line(indent, "<real>" + real(*number) + "</real>");
     if (const auto* flag = std::get_if<bool>(&storage)) return line(indent, *flag ? "<true/>" : "<false/>");
     if (const auto* date = std::get_if<Date>(&storage)) {
-        return line(indent, "<date>" + plistdate::formatIso(plistdate::toReferenceSeconds(*date)) + "</date>");
+        // Held to the range the reader accepts: one date out of range must
+        // not make the whole preferences file unreadable.
+        const std::int64_t seconds = std::clamp<std::int64_t>(plistdate::toReferenceSeconds(*date),
+                                                              std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max());
+        return line(indent, "<date>" + plistdate::formatIso(seconds) + "</date>");
     }
     if (const auto* data = std::get_if<PlistData>(&storage)) return line(indent, "<data>" + base64(data->bytes) + "</data>");
 }

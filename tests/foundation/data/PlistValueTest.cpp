@@ -78,6 +78,10 @@ TEST(PlistValue, DatesAreWrittenInWholeUtcSeconds) {
     EXPECT_NE(xml.find("<date>2024-05-01T10:20:30Z</date>"), std::string::npos) << xml;
     const std::string before = toXmlPlist(PlistValue(dateFromSeconds(-0.5)));
     EXPECT_NE(before.find("<date>1969-12-31T23:59:59Z</date>"), std::string::npos) << before;
+    // Beyond what a property-list date can hold: the nearest one that reads back.
+    const auto late = parsePlist(toXmlPlist(PlistValue(PlistArray{dateFromSeconds(4102444800.0)})));  // 2100
+    ASSERT_TRUE(late.value.has_value()) << late.error;
+    EXPECT_EQ(late.value->asArray()->front().asDate(), dateFromSeconds(3125790847.0));  // 2069-01-19T03:14:07Z
 }
 
 }  // namespace
