@@ -4,7 +4,6 @@
 #include <limits>
 #include <string>
 
-#include "stabilizer/AutomaticUSBStabilizer.h"
 
 namespace velmora {
 
