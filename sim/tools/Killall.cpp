@@ -37,8 +37,12 @@ int runKillall(ToolContext& ctx, const ToolArguments& args) {
         ctx.err += kUsage;
         return 1;
     }
+    bool anyRunning = false;
+    for (const auto& p : ctx.state().processes) {
+        for (const auto& n : names) anyRunning = anyRunning || p.name == n;
+    }
     double now = ctx.now();
-    bool matched = ctx.update([&](MachineState& s) {
+    bool matched = anyRunning && ctx.update([&](MachineState& s) {
         bool any = false;
         std::vector<ProcessEntry> relaunched;
         for (auto it = s.processes.begin(); it != s.processes.end();) {

@@ -57,7 +57,7 @@ bool LocalTime::adjust(std::tm& tm, const std::string& adjustment) {
     std::size_t start = (sign == '+' || sign == '-') ? 1 : 0;
     char unit = adjustment.back();
     std::string digits = adjustment.substr(start, adjustment.size() - start - 1);
-    if (digits.empty() || digits.size() > 9) return false;
+    if (digits.empty() || digits.size() > 6) return false;
     for (char c : digits) {
         if (c < '0' || c > '9') return false;
     }
