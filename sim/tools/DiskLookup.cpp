@@ -16,6 +16,38 @@ std::string trimTrailingSlash(std::string_view path) {
 
 }  // namespace
 
+bool DiskLookup::isSnapshotOf(const Volume& snapshot, const Volume& volume) {
+    const std::string& id = snapshot.identifier;
+    const std::string prefix = volume.identifier + "s";
+    return id.size() > prefix.size() && text::startsWith(id, prefix) &&
+           id.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+std::vector<const Volume*> DiskLookup::listingOrder(const Disk& disk) {
+    std::vector<const Volume*> ordered;
+    auto isSnapshot = [&](const Volume& v) {
+        for (const auto& other : disk.volumes) {
+            if (&other != &v && isSnapshotOf(v, other)) return true;
+        }
+        return false;
+    };
+    for (const auto& volume : disk.volumes) {
+        if (isSnapshot(volume)) continue;
+        ordered.push_back(&volume);
+        for (const auto& other : disk.volumes) {
+            if (isSnapshotOf(other, volume)) ordered.push_back(&other);
+        }
+    }
+    return ordered;
+}
+
+const Volume* DiskLookup::snapshotOf(const Disk& disk, const Volume& volume) {
+    for (const auto& other : disk.volumes) {
+        if (isSnapshotOf(other, volume)) return &other;
+    }
+    return nullptr;
+}
+
 bool DiskLookup::carriesOwnFileSystem(const Disk& disk) {
     return disk.volumes.size() == 1 && disk.volumes.front().identifier == disk.identifier;
 }

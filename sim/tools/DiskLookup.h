@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/state/MachineState.h"
 
@@ -28,6 +29,12 @@ public:
     std::string physicalStoreOf(const Disk& container) const;
     // For an APFS partition: the synthesized container it stores, or null.
     const Disk* containerStoredIn(const Volume& partition) const;
+
+    // APFS snapshots (disk3s1s1) are volumes named after the volume they
+    // snapshot; listings put each right after its volume.
+    static bool isSnapshotOf(const Volume& snapshot, const Volume& volume);
+    static std::vector<const Volume*> listingOrder(const Disk& disk);
+    static const Volume* snapshotOf(const Disk& disk, const Volume& volume);
 
     // A whole disk without a partition map carries its one file system itself.
     static bool carriesOwnFileSystem(const Disk& disk);

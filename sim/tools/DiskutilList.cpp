@@ -25,12 +25,25 @@ PlistNode partitionEntry(const Disk& disk, const Volume& volume) {
     return entry;
 }
 
-PlistNode apfsVolumeEntry(const Volume& volume) {
+PlistNode apfsVolumeEntry(const Disk& disk, const Volume& volume, bool isSnapshot) {
     PlistNode entry = PlistNode::dictionary();
     entry.set("DeviceIdentifier", volume.identifier);
     entry.set("DiskUUID", DiskutilProperties::volumeUUID(volume));
     if (volume.mountPoint) entry.set("MountPoint", *volume.mountPoint);
-    entry.set("MountedSnapshots", PlistNode::array());
+    if (!isSnapshot) {
+        PlistNode snapshots = PlistNode::array();
+        const Volume* snapshot = DiskLookup::snapshotOf(disk, volume);
+        if (snapshot && snapshot->mountPoint) {
+            PlistNode s = PlistNode::dictionary();
+            s.set("Sealed", "Yes");
+            s.set("SnapshotBSD", snapshot->identifier);
+            s.set("SnapshotMountPoint", *snapshot->mountPoint);
+            s.set("SnapshotName", DiskutilProperties::snapshotName(*snapshot));
+            s.set("SnapshotUUID", DiskutilProperties::volumeUUID(*snapshot));
+            snapshots.append(std::move(s));
+        }
+        entry.set("MountedSnapshots", std::move(snapshots));
+    }
     entry.set("OSInternal", false);
     entry.set("Size", volume.size);
     entry.set("VolumeName", volume.volumeName);
@@ -59,7 +72,11 @@ PlistNode wholeDiskEntry(const DiskLookup& lookup, const Disk& disk) {
         if (!store.empty()) stores.append(PlistNode::dictionary().set("DeviceIdentifier", store));
         entry.set("APFSPhysicalStores", std::move(stores));
         PlistNode volumes = PlistNode::array();
-        for (const auto& volume : disk.volumes) volumes.append(apfsVolumeEntry(volume));
+        for (const Volume* volume : DiskLookup::listingOrder(disk)) {
+            bool isSnapshot = false;
+            for (const auto& other : disk.volumes) isSnapshot = isSnapshot || DiskLookup::isSnapshotOf(*volume, other);
+            volumes.append(apfsVolumeEntry(disk, *volume, isSnapshot));
+        }
         entry.set("APFSVolumes", std::move(volumes));
     } else {
         entry.set("Content", disk.content);
@@ -69,8 +86,10 @@ PlistNode wholeDiskEntry(const DiskLookup& lookup, const Disk& disk) {
     return entry;
 }
 
-std::string listRow(const std::string& index, const std::string& type, const std::string& name, char marker,
+// The NAME column holds 23 characters; longer names end in "...".
+std::string listRow(const std::string& index, const std::string& type, const std::string& fullName, char marker,
                     const std::string& size, const std::string& identifier) {
+    std::string name = text::displayWidth(fullName) > 23 ? text::firstCharacters(fullName, 20) + "..." : fullName;
     return text::padLeft(index, 4) + ":" + text::padLeft(type, 27) + " " + text::padRight(name, 23) +
            std::string(1, marker) + text::padRight(size, 10) + " " + identifier + "\n";
 }
@@ -114,9 +133,9 @@ std::string DiskutilList::plist(const MachineState& state, const std::vector<con
     for (const Disk* disk : disks) {
         allDisks.append(disk->identifier);
         wholeDisks.append(disk->identifier);
-        for (const auto& volume : disk->volumes) {
-            if (volume.identifier != disk->identifier) allDisks.append(volume.identifier);
-            if (volume.mountPoint && !volume.volumeName.empty()) volumeNames.append(volume.volumeName);
+        for (const Volume* volume : DiskLookup::listingOrder(*disk)) {
+            if (volume->identifier != disk->identifier) allDisks.append(volume->identifier);
+            if (volume->mountPoint && !volume->volumeName.empty()) volumeNames.append(volume->volumeName);
         }
         entries.append(wholeDiskEntry(lookup, *disk));
     }
@@ -144,9 +163,12 @@ std::string DiskutilList::text(const MachineState& state, const std::vector<cons
             std::string store = lookup.physicalStoreOf(*disk);
             if (!store.empty()) out += std::string(33, ' ') + "Physical Store " + store + "\n";
             int index = 1;
-            for (const auto& volume : disk->volumes) {
-                out += listRow(std::to_string(index++), "APFS Volume", volume.volumeName, ' ',
-                               text::decimalSize(volume.size), volume.identifier);
+            for (const Volume* volume : DiskLookup::listingOrder(*disk)) {
+                bool isSnapshot = false;
+                for (const auto& other : disk->volumes) isSnapshot = isSnapshot || DiskLookup::isSnapshotOf(*volume, other);
+                out += listRow(std::to_string(index++), isSnapshot ? "APFS Snapshot" : "APFS Volume",
+                               isSnapshot ? DiskutilProperties::snapshotName(*volume) : volume->volumeName, ' ',
+                               text::decimalSize(volume->size), volume->identifier);
             }
         } else {
             out += listRow("0", disk->content, "", marker, text::decimalSize(disk->size), disk->identifier);

@@ -12,6 +12,11 @@ std::string DiskutilProperties::volumeUUID(const Volume& volume) {
 
 std::string DiskutilProperties::diskUUID(const Disk& disk) { return text::uuidFor("disk:" + disk.identifier); }
 
+std::string DiskutilProperties::snapshotName(const Volume& snapshot) {
+    return "com.apple.os.update-" + text::hex(text::stableHash(snapshot.identifier), 16) +
+           text::hex(text::stableHash(snapshot.identifier + "/"), 16);
+}
+
 std::string DiskutilProperties::userVisibleFileSystem(const Volume& volume) {
     const std::string& type = volume.fileSystemType;
     if (type == "apfs") return "APFS";

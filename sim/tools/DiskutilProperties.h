@@ -15,6 +15,7 @@ public:
     static std::string partitionUUID(const Volume& volume);
     static std::string volumeUUID(const Volume& volume);
     static std::string diskUUID(const Disk& disk);
+    static std::string snapshotName(const Volume& snapshot);
     static std::string userVisibleFileSystem(const Volume& volume);
     static std::string registryEntryName(const Disk& disk);
     static std::string deviceTreePath(const Disk& disk);

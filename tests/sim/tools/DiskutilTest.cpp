@@ -173,6 +173,27 @@ TEST_F(DiskutilTest, ListTextColumnsMatchTheRealLayout) {
     EXPECT_EQ(l[3], "   1:                        EFI EFI                     209.7 MB   disk4s1");
 }
 
+TEST_F(DiskutilTest, SnapshotsFollowTheirVolumeAndLongNamesAreCut) {
+    change([](MachineState& s) { s.disks[4].volumes[1].volumeName = "A Rather Long Volume Name Indeed"; });
+    auto text = run("diskutil", {"list"}).out;
+    EXPECT_NE(text.find("   1:                APFS Volume Macintosh HD            10.8 GB    disk3s1\n"
+                        "   2:              APFS Snapshot com.apple.os.update-... 10.8 GB    disk3s1s1\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(" A Rather Long Volume... 1.0 TB     disk4s2\n"), std::string::npos) << text;
+
+    PlistValue list = parsed(run("diskutil", {"list", "-plist"}).out);
+    const PlistValue* container = entryFor(list, "disk3");
+    ASSERT_NE(container, nullptr);
+    const PlistValue& system = container->find("APFSVolumes")->asArray()->at(0);
+    EXPECT_EQ(system.string("DeviceIdentifier"), "disk3s1");
+    const PlistValue* snapshots = system.find("MountedSnapshots");
+    ASSERT_NE(snapshots, nullptr);
+    ASSERT_EQ(snapshots->asArray()->size(), 1u);
+    EXPECT_EQ(snapshots->asArray()->at(0).string("SnapshotBSD"), "disk3s1s1");
+    EXPECT_EQ(snapshots->asArray()->at(0).string("SnapshotMountPoint"), "/");
+}
+
 TEST_F(DiskutilTest, MountUnmountAndEjectChangeTheMachine) {
     const std::string mp = dir() + "/Volumes/Velmora SSD";
     auto wholeUnmount = run("diskutil", {"unmount", "/dev/disk4"});
