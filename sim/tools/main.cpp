@@ -79,6 +79,10 @@ int main(int argc, char** argv) {
     }
 
     velmora::sim::Machine machine(directory);
+    if (!machine.exists()) {
+        writeAll(2, tool + ": no simulated machine at " + directory + "\n");
+        return 70;
+    }
     velmora::sim::ToolRunRequest request;
     request.tool = tool;
     request.arguments = std::move(args);

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "tests/sim/tools/ToolTestSupport.h"
 
 namespace velmora::sim::testing {
@@ -28,6 +30,11 @@ TEST_F(StandInBinaryTest, RefusesToRunWithoutAMachine) {
     auto none = runHost("/usr/bin/env", {"-u", "VELMORA_SIM_MACHINE", toolBinary(), "diskutil", "list"});
     EXPECT_EQ(none.status, 70);
     EXPECT_EQ(runHost("/usr/bin/env", {"VELMORA_SIM_MACHINE=" + dir(), toolBinary(), "rm", "-rf", "/"}).status, 127);
+    std::string nowhere = scratch() + "/no-machine";
+    auto wrong = runHost("/usr/bin/env", {"VELMORA_SIM_MACHINE=" + nowhere, toolBinary(), "sync"});
+    EXPECT_EQ(wrong.status, 70);
+    struct stat info {};
+    EXPECT_NE(::stat(nowhere.c_str(), &info), 0) << "nothing is created where no machine is";
 }
 
 TEST_F(StandInBinaryTest, ReaderThatStopsEarlyStillGetsAJournalEntry) {

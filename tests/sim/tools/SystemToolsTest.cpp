@@ -154,6 +154,31 @@ TEST_F(SystemToolsTest, ChmodNeverTouchesFilesOutsideTheMachine) {
     EXPECT_EQ(run("chmod", {"755", "/dev/disk99"}).err, "chmod: /dev/disk99: No such file or directory\n");
 }
 
+TEST_F(SystemToolsTest, SpotlightStatusAndChanges) {
+    std::string ssd = dir() + "/Volumes/Velmora SSD";
+    EXPECT_EQ(run("mdutil", {"-s", ssd}).out, ssd + ":\n\tIndexing disabled.\n");
+    change([](MachineState& s) { s.userIsAdmin = true; });
+    EXPECT_EQ(run("mdutil", {"-i", "on", ssd}).out, ssd + ":\n\tIndexing enabled. \n");
+    EXPECT_EQ(run("mdutil", {"-s", ssd}).out, ssd + ":\n\tIndexing enabled. \n");
+    EXPECT_EQ(run("mdutil", {"-E", ssd}).exitStatus, 0);
+    auto gone = run("mdutil", {"-s", dir() + "/Volumes/Gone"});
+    EXPECT_EQ(gone.exitStatus, 1);
+    auto usage = run("mdutil", {"-q", ssd});
+    EXPECT_EQ(usage.exitStatus, 1);
+    EXPECT_EQ(usage.err.rfind("Usage: mdutil -pEsa -i (on|off) -d volume ...\n", 0), 0u);
+}
+
+TEST_F(SystemToolsTest, UserDomainKickstartAndUmount) {
+    EXPECT_EQ(run("launchctl", {"kickstart", "-k", "gui/501/com.example.agent"}).exitStatus, 0);
+    EXPECT_EQ(run("launchctl", {"kickstart"}).exitStatus, 64);
+    EXPECT_EQ(run("launchctl", {"frobnicate"}).exitStatus, 64);
+    std::string archive = dir() + "/Volumes/Archive";
+    EXPECT_EQ(run("umount", {archive}).exitStatus, 0);
+    EXPECT_FALSE(state().disks[5].volumes[1].mountPoint.has_value());
+    EXPECT_EQ(run("umount", {archive}).err, "umount: " + archive + ": not currently mounted\n");
+    EXPECT_EQ(run("umount", {"/"}).exitStatus, 1);
+}
+
 TEST_F(SystemToolsTest, SmallToolsAnswerLikeTheirOriginals) {
     EXPECT_EQ(run("lsregister", {"-r", "-domain", "local", "-domain", "system", "-domain", "user"}).exitStatus, 0);
     EXPECT_EQ(run("lsregister", {"-f", dir() + "/Volumes/Velmora SSD/Tool.app"}).exitStatus, 0);
