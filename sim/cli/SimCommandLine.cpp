@@ -35,6 +35,9 @@ const VerbHelp kHelp[] = {
              "  and prints the whole-disk identifier. APFS adds a synthesized container disk.\n"},
     {"unplug", "velmora-sim unplug DIR IDENTIFIER\n"
                "  Detaches the whole disk and everything behind the same USB device.\n"},
+    {"image", "velmora-sim image DIR --volume VOLUME_NAME [--size BYTES]\n"
+              "  Attaches and mounts a disk image (protocol \"Disk Image\", no USB device) and prints\n"
+              "  its whole-disk identifier; unplug detaches it.\n"},
     {"mount", "velmora-sim mount DIR IDENTIFIER\n  Mounts a volume (or a whole disk's volume) and prints the mount point.\n"},
     {"unmount", "velmora-sim unmount DIR IDENTIFIER\n  Unmounts a volume (or a whole disk's volume).\n"},
     {"log", "velmora-sim log DIR TEXT [--process NAME]\n  Appends a system log line now (process \"kernel\" unless named).\n"},
@@ -228,6 +231,7 @@ int SimCommandLine::run(const std::vector<std::string>& arguments) {
         if (verb == "init") return init(rest);
         if (verb == "plug") return plug(rest);
         if (verb == "unplug") return unplug(rest);
+        if (verb == "image") return image(rest);
         if (verb == "mount") return mountVerb(rest, true);
         if (verb == "unmount") return mountVerb(rest, false);
         if (verb == "log") return log(rest);
@@ -292,6 +296,20 @@ int SimCommandLine::unplug(const std::vector<std::string>& args) {
     if (!p.error.empty() || p.positional.size() != 2) return usage("unplug");
     Machine machine = existingMachine(p.positional[0]);
     MachineEditor(machine).unplug(p.positional[1]);
+    return 0;
+}
+
+int SimCommandLine::image(const std::vector<std::string>& args) {
+    auto p = parse(args, {"--volume", "--size"});
+    if (!p.error.empty() || p.positional.size() != 1 || !p.option("--volume")) return usage("image");
+    std::int64_t size = 104857600;
+    if (auto text = p.option("--size")) {
+        auto value = parseInteger(*text);
+        if (!value || *value <= 0) return fail("not a size in bytes: " + *text);
+        size = *value;
+    }
+    Machine machine = existingMachine(p.positional[0]);
+    out_ << MachineEditor(machine).attachImage(*p.option("--volume"), size) << "\n";
     return 0;
 }
 

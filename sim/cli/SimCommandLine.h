@@ -19,6 +19,7 @@ private:
     int init(const std::vector<std::string>& args);
     int plug(const std::vector<std::string>& args);
     int unplug(const std::vector<std::string>& args);
+    int image(const std::vector<std::string>& args);
     int mountVerb(const std::vector<std::string>& args, bool mount);
     int log(const std::vector<std::string>& args);
     int app(const std::vector<std::string>& args);

@@ -263,6 +263,35 @@ std::string MachineEditor::plug(const PlugOptions& options) {
     });
 }
 
+std::string MachineEditor::attachImage(const std::string& volumeName, std::int64_t size) {
+    if (size <= 0) throw MachineError("the image is too small");
+    return machine_.update([&](MachineState& state) {
+        Disk image;
+        image.identifier = "disk" + std::to_string(state.nextDiskNumber++);
+        image.mediaName = "Disk Image";
+        image.size = size;
+        image.removable = true;
+        image.ejectable = true;
+        image.protocol = "Disk Image";
+        image.busProtocol = "Disk Image";
+        image.virtualOrPhysical = "Virtual";
+        image.content = "GUID_partition_scheme";
+        Volume volume;
+        volume.identifier = image.identifier + "s1";
+        volume.volumeName = volumeName;
+        volume.content = "Apple_HFS";
+        volume.fileSystemName = "Mac OS Extended (Journaled)";
+        volume.fileSystemType = "hfs";
+        volume.size = size - 20480;
+        volume.journaled = true;
+        volume.quarantined = true;  // downloaded images carry the quarantine attribute
+        mountVolume(machine_, state, volume);
+        image.volumes.push_back(volume);
+        state.disks.push_back(image);
+        return image.identifier;
+    });
+}
+
 void MachineEditor::unplug(const std::string& identifier) {
     machine_.update([&](MachineState& state) {
         Disk* disk = findDisk(state, identifier);

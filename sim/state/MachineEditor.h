@@ -33,6 +33,9 @@ public:
     // Attaches the disk behind a new USB device, mounts its volume and logs
     // the attach; returns the physical whole disk's identifier.
     std::string plug(const PlugOptions& options);
+    // Attaches a mounted disk image (no USB device behind it), as after
+    // opening a .dmg; returns its whole-disk identifier.
+    std::string attachImage(const std::string& volumeName, std::int64_t size);
     // Detaches a whole disk with everything behind the same USB device.
     void unplug(const std::string& identifier);
     // Volume or whole-disk identifier; returns the mount point.

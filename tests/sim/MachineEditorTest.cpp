@@ -140,6 +140,26 @@ TEST(MachineEditor, HostileNamesAreStoredVerbatim) {
     EXPECT_TRUE(isFolder(mac.dir() + "/Volumes/a:b"));
 }
 
+TEST(MachineEditor, DiskImageIsVirtualAndNotBehindUsb) {
+    ScratchMachine mac;
+    MachineEditor editor(mac.machine());
+    std::string id = editor.attachImage("Installer", 1048576);
+    MachineState s = mac.machine().read();
+    const Disk* image = findDisk(s, id);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->protocol, "Disk Image");
+    EXPECT_EQ(image->virtualOrPhysical, "Virtual");
+    EXPECT_TRUE(image->usbDevice.empty());
+    EXPECT_TRUE(isFolder(mac.dir() + "/Volumes/Installer"));
+    auto usbBefore = s.usbDevices.size();
+    editor.unplug(id);  // only the image goes
+    s = mac.machine().read();
+    EXPECT_EQ(findDisk(s, id), nullptr);
+    EXPECT_NE(findDisk(s, "disk4"), nullptr);
+    EXPECT_EQ(s.usbDevices.size(), usbBefore);
+    EXPECT_FALSE(isFolder(mac.dir() + "/Volumes/Installer"));
+}
+
 TEST(MachineEditor, UnplugLeavesUserContentInTheMountFolder) {
     ScratchMachine mac("empty");
     MachineEditor editor(mac.machine());

@@ -128,7 +128,7 @@ protected:
                                   " 'x' \"y\""},
                    {"@ID@", "disk4"},
                    {"@PATH@", "/dev/disk4"},
-                   {"@MOUNT@", mac_.dir() + "/Volumes/Velmora SSD"}};
+                   {"@MOUNT@", mac_.dir() + "/Volumes/Velmora'; sudo rm -rf ~ #"}};
     }
 
     void TearDown() override {
@@ -161,7 +161,9 @@ protected:
         return spec;
     }
 
-    testing::ScratchMachine mac_;
+    // Hostile names on the machine's disks and USB devices reach the scripts
+    // through tool output as well.
+    testing::ScratchMachine mac_{"hostile"};
     std::shared_ptr<CapturingDiagnostics> diagnostics_;
     Platform platform_;
     std::map<std::string, std::string> values_;
@@ -242,6 +244,9 @@ TEST_F(SafetyTest, EveryProgramRunLandsOnAStandInAndLeavesTheHostAlone) {
 
     EXPECT_EQ(hostSnapshot(), before);
     for (int n = 1; n <= 3; ++n) EXPECT_FALSE(exists(canary(n))) << canary(n);
+    // The hostile scenario's USB product name would create this in the
+    // working folder if any script evaluated tool output as code.
+    EXPECT_FALSE(exists("velmora-hostile-canary"));
 
     if (!testing::haveRealTools()) GTEST_SKIP() << "the stand-in binary is not built";
     std::set<std::string> ran;

@@ -31,7 +31,7 @@ protected:
 };
 
 TEST(SimCommandLine, EveryVerbAnswersHelp) {
-    for (const char* verb : {"init", "plug", "unplug", "mount", "unmount", "log", "app", "fault", "usb-fault",
+    for (const char* verb : {"init", "plug", "unplug", "image", "mount", "unmount", "log", "app", "fault", "usb-fault",
                              "enumeration-failure", "vanish", "privilege", "automation", "notifications",
                              "journal", "show", "state"}) {
         auto r = sim({verb, "--help"});
