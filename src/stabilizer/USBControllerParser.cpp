@@ -81,6 +81,26 @@ std::size_t newlineLength(std::string_view text, std::size_t i) {
     return 0;
 }
 
+// The device name of a joined line: the value of its "USB Product Name"
+// property. Taking the first quoted word of the line instead would name every
+// device after a property key on a real device tree (each device has only four
+// matching lines, so the five-line joins start with "idProduct",
+// "IOPowerManagement", …) and no bridge would ever be recognised. A line that
+// carries no such value keeps the first-quoted-word rule.
+std::optional<std::string_view> deviceNameOf(std::string_view line) {
+    static constexpr std::string_view property = "\"USB Product Name\" = \"";
+    std::size_t start;
+    if (std::size_t at = line.find(property); at != std::string_view::npos) {
+        start = at + property.size();
+    } else {
+        std::size_t firstQuote = line.find('"');
+        if (firstQuote == std::string_view::npos) return std::nullopt;
+        start = firstQuote + 1;
+    }
+    std::size_t end = line.find('"', start);
+    return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
 }  // namespace
 
 std::vector<std::string_view> USBControllerParser::splitLines(std::string_view output) {
@@ -107,15 +127,12 @@ std::vector<USBControllerInfo> USBControllerParser::parseUSBControllerOutput(std
     std::vector<USBControllerInfo> controllers;
     for (std::string_view line : splitLines(output)) {
         if (line.find("USB Product Name") == std::string_view::npos) continue;
-        std::size_t firstQuote = line.find('"');
-        if (firstQuote == std::string_view::npos) continue;
-        std::size_t secondQuote = line.find('"', firstQuote + 1);
-        std::string_view deviceName = line.substr(
-            firstQuote + 1, secondQuote == std::string_view::npos ? std::string_view::npos : secondQuote - firstQuote - 1);
+        auto deviceName = deviceNameOf(line);
+        if (!deviceName) continue;
 
         USBControllerInfo info;
-        info.deviceName = std::string(deviceName);
-        info.controllerType = extractControllerType(deviceName);
+        info.deviceName = std::string(*deviceName);
+        info.controllerType = extractControllerType(*deviceName);
         info.solution = table.find(info.controllerType);
         info.hasKnownIssues = info.solution.has_value();
         info.vendorID = extractVendorID(line);

@@ -109,21 +109,27 @@ protected:
     std::shared_ptr<AutomaticUSBStabilizer> stabilizer_;
 };
 
-// A real device tree puts a property key first on every joined line, so the
-// bridges of the default machine are read as generic devices: the listing is
-// made and parsed, but no chip-specific script runs.
-TEST_F(StabilizerSim, ControllerDetectionReadsTheTreeOfTheDefaultMachine) {
+// The default machine's bridges are recognised from the real tree format and
+// their chip scripts run once the first detection has published its list.
+TEST_F(StabilizerSim, ControllerDetectionFindsTheBridgesOfTheDefaultMachine) {
     startVirtual();
     virtual_->runUntilIdle();
     EXPECT_GE(journalCount("ioreg -p IOUSB -w0 -l"), 1u);
     auto controllers = stabilizer_->usbControllerInfo.get();
-    ASSERT_EQ(controllers.size(), 3u);
     std::vector<std::string> names;
-    for (const auto& c : controllers) names.push_back(c.deviceName);
-    EXPECT_EQ(names, (std::vector<std::string>{"idProduct", "IOPowerManagement", "USB Product Name"}));
-    EXPECT_EQ(controllers[0].vendorID, "idVendor\" = 3034");
-    EXPECT_EQ(stabilizer_->lastStabilizationAction.get(), "✅ All USB controllers stable");
-    EXPECT_EQ(journalCount("sysctl -w kern.usb.bulk_timeout=30000"), 0u);
+    std::vector<std::string> types;
+    for (const auto& c : controllers) {
+        names.push_back(c.deviceName);
+        types.push_back(c.controllerType);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"RTL9210B-CG", "ASM1153E", "Magic Keyboard"}));
+    EXPECT_EQ(types, (std::vector<std::string>{"RTL9210B-CG", "ASM1153E", "GENERIC"}));
+    EXPECT_EQ(logged("🎯 Detected problematic controller: RTL9210B-CG (RTL9210B-CG)"), 1u);
+    EXPECT_EQ(logged("🔋 ASMedia Power Management for ASM1153E"), 1u);
+    EXPECT_EQ(stabilizer_->lastStabilizationAction.get(), "🔋 Advanced power management active");
+    EXPECT_EQ(stabilizer_->currentStabilityLevel.get(), StabilityLevel::powerManagement);
+    // Block A of the Realtek family reached the machine's sysctl.
+    EXPECT_EQ(journalCount("sysctl -w kern.usb.bulk_timeout=30000"), 1u);
     // Both assertions are in the machine's list.
     EXPECT_EQ(assertions("PreventSystemSleep").size(), 1u);
     EXPECT_EQ(assertions("NoIdleSleepAssertion").size(), 1u);

@@ -50,9 +50,9 @@ std::vector<USBControllerInfo> parse(std::string_view output, CapturingDiagnosti
     return USBControllerParser::parseUSBControllerOutput(output, kNow, log ? *log : local);
 }
 
-TEST(USBControllerParser, RealListingsTakeTheFirstQuotedTokenAsTheName) {
-    // Real ioreg puts the property name first in every line, so the "device
-    // name" of a joined line is a property key, never a chip name.
+TEST(USBControllerParser, RealListingsAreNamedByTheirProductNameValue) {
+    // Real ioreg puts a property key first on every joined line; the name must
+    // still be the product name, not that key.
     struct Case {
         const char* file;
         const char* deviceName;
@@ -61,9 +61,9 @@ TEST(USBControllerParser, RealListingsTakeTheFirstQuotedTokenAsTheName) {
         long long powerState;
     };
     const Case cases[] = {
-        {"ioreg-p-IOUSB-l_device-block_m1pro_espressif.txt", "idProduct", "idVendor\" = 12346", "idProduct\" = 4097", 2},
-        {"ioreg-b-p-IOUSB-n_device-properties_m1_cynthion.txt", "idProduct", "idVendor\" = 4617", "idProduct\" = 1", 2},
-        {"ioreg-p-IOUSB-l_partial-block_usb3-card-reader-mass-storage_libusb-issue958.txt", "USB Product Name",
+        {"ioreg-p-IOUSB-l_device-block_m1pro_espressif.txt", "USB JTAG_serial debug unit", "idVendor\" = 12346", "idProduct\" = 4097", 2},
+        {"ioreg-b-p-IOUSB-n_device-properties_m1_cynthion.txt", "Simple USB Device", "idVendor\" = 4617", "idProduct\" = 1", 2},
+        {"ioreg-p-IOUSB-l_partial-block_usb3-card-reader-mass-storage_libusb-issue958.txt", "USB3.0 Card Reader",
          "idVendor\" = 1507", "Unknown", 0},
     };
     for (const auto& c : cases) {
@@ -88,7 +88,7 @@ TEST(USBControllerParser, RealListingsTakeTheFirstQuotedTokenAsTheName) {
 TEST(USBControllerParser, UnjoinedTreeGivesOneRecordPerProductNameLine) {
     auto controllers = parse(sample("ioreg-p-IOUSB-l_device-block_m1pro_espressif.txt"));
     ASSERT_EQ(controllers.size(), 1u);
-    EXPECT_EQ(controllers[0].deviceName, "USB Product Name");
+    EXPECT_EQ(controllers[0].deviceName, "USB JTAG_serial debug unit");
     EXPECT_EQ(controllers[0].vendorID, "Unknown");
 }
 
@@ -111,6 +111,18 @@ TEST(USBControllerParser, KnownChipsGetTheirRowAndAreLogged) {
     EXPECT_EQ(controllers[1].solution->keepAliveInterval, 60.0);
     EXPECT_EQ(controllers[1].solution->specialHandling, USBControllerSpecialHandling::asmediaGeneric);
     EXPECT_EQ(log.lines(), std::vector<std::string>{"🎯 Detected problematic controller: ASMEDIA bridge (ASM1153E)"});
+}
+
+TEST(USBControllerParser, TheProductNameValueWinsOverEarlierQuotedWords) {
+    auto controllers = parse(
+        "  | |     \"idProduct\" = 37392\t  | |     \"IOPowerManagement\" = {\"CurrentPowerState\"=2}\t"
+        "  | |     \"USB Product Name\" = \"RTL9210B-CG\"\t  | |     \"idVendor\" = 3034\n"
+        "\"USB Product Name\" = \"unterminated\n");
+    ASSERT_EQ(controllers.size(), 2u);
+    EXPECT_EQ(controllers[0].deviceName, "RTL9210B-CG");
+    EXPECT_EQ(controllers[0].controllerType, "RTL9210B-CG");
+    EXPECT_TRUE(controllers[0].hasKnownIssues);
+    EXPECT_EQ(controllers[1].deviceName, "unterminated");
 }
 
 TEST(USBControllerParser, ControllerTypeTriesTheLongRealtekKeyFirst) {
