@@ -13,12 +13,12 @@ namespace {
 
 void launcherEcho(benchmark::State& state) {
     velmora::PosixProcessLauncher launcher(velmora::LauncherOptions{}, nullptr);
-    velmora::RunSpec spec;
-    spec.program = "/bin/echo";
-    spec.arguments = {"hello"};
-    spec.output = velmora::OutputWiring::pipe;
+    velmora::RunSpec request;
+    request.program = "/bin/echo";
+    request.arguments = {"hello"};
+    request.output = velmora::OutputWiring::pipe;
     for (auto _ : state) {
-        const velmora::RunResult result = launcher.run(spec);
+        const velmora::RunResult result = launcher.run(request);
         if (result.output != "hello\n") state.SkipWithError("unexpected output");
         benchmark::DoNotOptimize(result.output.data());
     }

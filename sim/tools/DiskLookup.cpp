@@ -52,16 +52,16 @@ bool DiskLookup::carriesOwnFileSystem(const Disk& disk) {
     return disk.volumes.size() == 1 && disk.volumes.front().identifier == disk.identifier;
 }
 
-std::string DiskLookup::stripDevicePrefix(std::string_view spec) {
-    std::string s(spec);
+std::string DiskLookup::stripDevicePrefix(std::string_view specifier) {
+    std::string s(specifier);
     if (text::startsWith(s, "/dev/r")) return s.substr(6);
     if (text::startsWith(s, "/dev/")) return s.substr(5);
     return s;
 }
 
-std::optional<DiskTarget> DiskLookup::find(std::string_view spec) const {
-    if (spec.empty()) return std::nullopt;
-    std::string id = stripDevicePrefix(spec);
+std::optional<DiskTarget> DiskLookup::find(std::string_view specifier) const {
+    if (specifier.empty()) return std::nullopt;
+    std::string id = stripDevicePrefix(specifier);
     for (const auto& disk : state_.disks) {
         if (disk.identifier == id) {
             if (carriesOwnFileSystem(disk)) return DiskTarget{&disk, &disk.volumes.front()};
@@ -71,8 +71,8 @@ std::optional<DiskTarget> DiskLookup::find(std::string_view spec) const {
             if (volume.identifier == id) return DiskTarget{&disk, &volume};
         }
     }
-    if (spec.front() == '/') {
-        std::string path = trimTrailingSlash(spec);
+    if (specifier.front() == '/') {
+        std::string path = trimTrailingSlash(specifier);
         for (const auto& disk : state_.disks) {
             for (const auto& volume : disk.volumes) {
                 if (volume.mountPoint && trimTrailingSlash(*volume.mountPoint) == path) return DiskTarget{&disk, &volume};
@@ -82,7 +82,7 @@ std::optional<DiskTarget> DiskLookup::find(std::string_view spec) const {
     }
     for (const auto& disk : state_.disks) {
         for (const auto& volume : disk.volumes) {
-            if (!volume.volumeName.empty() && volume.volumeName == spec) return DiskTarget{&disk, &volume};
+            if (!volume.volumeName.empty() && volume.volumeName == specifier) return DiskTarget{&disk, &volume};
         }
     }
     return std::nullopt;

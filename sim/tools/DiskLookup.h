@@ -22,7 +22,7 @@ class DiskLookup {
 public:
     explicit DiskLookup(const MachineState& state) : state_(state) {}
 
-    std::optional<DiskTarget> find(std::string_view spec) const;
+    std::optional<DiskTarget> find(std::string_view specifier) const;
     // The mounted volume whose mount point is the longest prefix of `path`.
     std::optional<DiskTarget> volumeContaining(std::string_view path) const;
     // For a synthesized APFS container: the partition that stores it, or "".
@@ -38,7 +38,7 @@ public:
 
     // A whole disk without a partition map carries its one file system itself.
     static bool carriesOwnFileSystem(const Disk& disk);
-    static std::string stripDevicePrefix(std::string_view spec);
+    static std::string stripDevicePrefix(std::string_view specifier);
 
 private:
     const MachineState& state_;

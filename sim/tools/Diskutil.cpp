@@ -89,29 +89,29 @@ int list(ToolContext& ctx, const ToolArguments& args) {
 
 int info(ToolContext& ctx, const ToolArguments& args) {
     bool plist = false;
-    std::string spec;
+    std::string specifier;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "-plist" && spec.empty()) {
+        if (args[i] == "-plist" && specifier.empty()) {
             plist = true;
-        } else if (spec.empty()) {
-            spec = args[i];
+        } else if (specifier.empty()) {
+            specifier = args[i];
         } else {
             ctx.err += "Usage:  diskutil info[rmation] [-plist] <device> | -all\n";
             return 1;
         }
     }
-    if (spec.empty()) {
+    if (specifier.empty()) {
         ctx.err +=
             "Usage:  diskutil info[rmation] [-plist] <device> | -all\n"
             "Display detailed information about a disk or partition.\n";
         return 1;
     }
-    auto target = DiskLookup(ctx.state()).find(spec);
+    auto target = DiskLookup(ctx.state()).find(specifier);
     if (!target || !isVisibleTo(ctx, *target)) {
         if (plist) {
-            ctx.out += DiskutilInfo::errorPlist(spec);
+            ctx.out += DiskutilInfo::errorPlist(specifier);
         } else {
-            ctx.err += "Could not find disk: " + spec + "\n";
+            ctx.err += "Could not find disk: " + specifier + "\n";
         }
         return 1;
     }
@@ -126,10 +126,10 @@ int needsDevice(ToolContext& ctx, const std::string& verb, const std::string& us
 
 int mount(ToolContext& ctx, const ToolArguments& args) {
     if (args.size() != 2) return needsDevice(ctx, "mount", "[readOnly] [-mountPoint Path] MountPoint|DiskIdentifier|DeviceNode");
-    const std::string& spec = args[1];
-    auto target = DiskLookup(ctx.state()).find(spec);
+    const std::string& specifier = args[1];
+    auto target = DiskLookup(ctx.state()).find(specifier);
     if (!target) {
-        ctx.err += "Unable to find disk for " + spec + "\n";
+        ctx.err += "Unable to find disk for " + specifier + "\n";
         return 1;
     }
     if (!target->volume || target->volume->fileSystemType.empty()) {
@@ -142,17 +142,17 @@ int mount(ToolContext& ctx, const ToolArguments& args) {
     ctx.update([&](MachineState& s) {
         if (Volume* v = findVolume(s, id)) VolumeMounts::mount(ctx.machine(), s, *v);
     });
-    ctx.out += "Volume " + name + " on " + spec + " mounted\n";
+    ctx.out += "Volume " + name + " on " + specifier + " mounted\n";
     return 0;
 }
 
 int unmount(ToolContext& ctx, const ToolArguments& args) {
     bool force = args.size() == 3 && args[1] == "force";
     if (args.size() != 2 && !force) return needsDevice(ctx, args[0], "[force] MountPoint|DiskIdentifier|DeviceNode");
-    const std::string& spec = args.back();
-    auto target = DiskLookup(ctx.state()).find(spec);
+    const std::string& specifier = args.back();
+    auto target = DiskLookup(ctx.state()).find(specifier);
     if (!target) {
-        ctx.err += "Unable to find disk for " + spec + "\n";
+        ctx.err += "Unable to find disk for " + specifier + "\n";
         return 1;
     }
     if (!target->volume || !target->volume->mountPoint) {
@@ -217,15 +217,15 @@ int unmountDisk(ToolContext& ctx, const ToolArguments& args) {
 
 int eject(ToolContext& ctx, const ToolArguments& args) {
     if (args.size() != 2) return needsDevice(ctx, "eject", "MountPoint|DiskIdentifier|DeviceNode");
-    const std::string& spec = args[1];
-    auto target = DiskLookup(ctx.state()).find(spec);
+    const std::string& specifier = args[1];
+    auto target = DiskLookup(ctx.state()).find(specifier);
     if (!target) {
-        ctx.err += "Unable to find disk for " + spec + "\n";
+        ctx.err += "Unable to find disk for " + specifier + "\n";
         return 1;
     }
     std::string diskId = target->disk->identifier;
     if (target->disk->internal || !target->disk->ejectable) {
-        ctx.err += "Disk " + spec + " failed to eject\n";
+        ctx.err += "Disk " + specifier + " failed to eject\n";
         return 1;
     }
     ctx.update([&](MachineState& s) {
@@ -236,7 +236,7 @@ int eject(ToolContext& ctx, const ToolArguments& args) {
             break;
         }
     });
-    ctx.out += "Disk " + spec + " ejected\n";
+    ctx.out += "Disk " + specifier + " ejected\n";
     return 0;
 }
 

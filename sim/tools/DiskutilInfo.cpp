@@ -224,10 +224,10 @@ std::string DiskutilInfo::text(const MachineState& state, const DiskTarget& targ
     return out;
 }
 
-std::string DiskutilInfo::errorPlist(const std::string& spec) {
+std::string DiskutilInfo::errorPlist(const std::string& specifier) {
     PlistNode d = PlistNode::dictionary();
     d.set("Error", true);
-    d.set("ErrorMessage", "Could not find disk: " + spec);
+    d.set("ErrorMessage", "Could not find disk: " + specifier);
     d.set("ExitCode", 1);
     return d.document();
 }

@@ -13,7 +13,7 @@ class DiskutilInfo {
 public:
     static std::string plist(const MachineState& state, const DiskTarget& target);
     static std::string text(const MachineState& state, const DiskTarget& target);
-    static std::string errorPlist(const std::string& spec);
+    static std::string errorPlist(const std::string& specifier);
     // One "   Label:   value" line with the value column where diskutil puts it.
     static std::string line(const std::string& label, const std::string& value);
 };

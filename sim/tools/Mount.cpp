@@ -81,14 +81,14 @@ int runMount(ToolContext& ctx, const ToolArguments& args) {
         ctx.err += kMountUsage;
         return 1;
     }
-    const std::string& spec = options.operands.back();
+    const std::string& specifier = options.operands.back();
     if (options.operands.size() == 1 && !options.has('u')) {
-        ctx.err += "mount: " + spec + ": unknown special file or file system.\n";
+        ctx.err += "mount: " + specifier + ": unknown special file or file system.\n";
         return 1;
     }
-    auto target = DiskLookup(ctx.state()).find(spec);
+    auto target = DiskLookup(ctx.state()).find(specifier);
     if (!target || !target->volume || !target->volume->mountPoint) {
-        ctx.err += "mount: " + spec + ": unknown special file or file system.\n";
+        ctx.err += "mount: " + specifier + ": unknown special file or file system.\n";
         return 1;
     }
     if (!ctx.state().userIsAdmin) {
@@ -117,10 +117,10 @@ int runUmount(ToolContext& ctx, const ToolArguments& args) {
         return 1;
     }
     int status = 0;
-    for (const auto& spec : options.operands) {
-        auto target = DiskLookup(ctx.state()).find(spec);
+    for (const auto& specifier : options.operands) {
+        auto target = DiskLookup(ctx.state()).find(specifier);
         if (!target || !target->volume || !target->volume->mountPoint) {
-            ctx.err += "umount: " + spec + ": not currently mounted\n";
+            ctx.err += "umount: " + specifier + ": not currently mounted\n";
             status = 1;
             continue;
         }

@@ -34,12 +34,12 @@ std::optional<long long> parseInteger(const std::string& text) {
 }
 
 RunSpec diskutilRun(std::vector<std::string> arguments) {
-    RunSpec spec;
-    spec.program = DiskDiscovery::diskutilPath;
-    spec.arguments = std::move(arguments);
-    spec.output = OutputWiring::inherit;
-    spec.error = ErrorWiring::inherit;
-    return spec;
+    RunSpec request;
+    request.program = DiskDiscovery::diskutilPath;
+    request.arguments = std::move(arguments);
+    request.output = OutputWiring::inherit;
+    request.error = ErrorWiring::inherit;
+    return request;
 }
 
 constexpr const char* enhancedRecoveryScript =

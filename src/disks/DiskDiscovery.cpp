@@ -19,12 +19,12 @@ bool mentionsDiskImage(const std::optional<std::string>& text) {
 }
 
 RunSpec diskutil(std::vector<std::string> arguments) {
-    RunSpec spec;
-    spec.program = DiskDiscovery::diskutilPath;
-    spec.arguments = std::move(arguments);
-    spec.output = OutputWiring::pipe;
-    spec.error = ErrorWiring::inherit;
-    return spec;
+    RunSpec request;
+    request.program = DiskDiscovery::diskutilPath;
+    request.arguments = std::move(arguments);
+    request.output = OutputWiring::pipe;
+    request.error = ErrorWiring::inherit;
+    return request;
 }
 
 }  // namespace

@@ -193,12 +193,12 @@ void InternalDiskMarker::finish(const DiskInfo& disk) {
 }
 
 RunResult InternalDiskMarker::runTool(const char* program, std::vector<std::string> arguments) const {
-    RunSpec spec;
-    spec.program = program;
-    spec.arguments = std::move(arguments);
-    spec.output = OutputWiring::inherit;
-    spec.error = ErrorWiring::inherit;
-    return platform_.processes->run(spec);
+    RunSpec request;
+    request.program = program;
+    request.arguments = std::move(arguments);
+    request.output = OutputWiring::inherit;
+    request.error = ErrorWiring::inherit;
+    return platform_.processes->run(request);
 }
 
 }  // namespace velmora

@@ -11,12 +11,12 @@ void USBDiskHealth::performDiskHealthCheck(const USBDiskInfo& disk) const {
     // the final grep matters.
     Script check;
     check.code("diskutil info ").value(disk.path).code(" 2>/dev/null | grep -E \"(Mount Point|Device Node)\" > /dev/null");
-    RunSpec spec;
-    spec.program = "/bin/sh";
-    spec.arguments = {"-c", check.text()};
-    spec.output = OutputWiring::inherit;
-    spec.error = ErrorWiring::inherit;
-    RunResult result = context_.platform().processes->run(spec);
+    RunSpec request;
+    request.program = "/bin/sh";
+    request.arguments = {"-c", check.text()};
+    request.output = OutputWiring::inherit;
+    request.error = ErrorWiring::inherit;
+    RunResult result = context_.platform().processes->run(request);
     if (!result.started()) {
         context_.log("❌ Health check error: " + disk.name);
         return;

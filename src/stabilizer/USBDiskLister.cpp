@@ -26,12 +26,12 @@ struct DiskutilReading {
 };
 
 DiskutilReading readDiskutil(ProcessLauncher& processes, std::vector<std::string> arguments) {
-    RunSpec spec;
-    spec.program = kDiskutil;
-    spec.arguments = std::move(arguments);
-    spec.output = OutputWiring::pipe;
-    spec.error = ErrorWiring::inherit;
-    RunResult result = processes.run(spec);
+    RunSpec request;
+    request.program = kDiskutil;
+    request.arguments = std::move(arguments);
+    request.output = OutputWiring::pipe;
+    request.error = ErrorWiring::inherit;
+    RunResult result = processes.run(request);
     if (!result.started()) return {std::nullopt, result.errorDescription};
     auto decoded = decodeUTF8(result.output);
     if (!decoded) return {std::nullopt, "The data couldn’t be read because it isn’t in the correct format."};

@@ -19,11 +19,11 @@ public:
     explicit FakeDiskutil(ScriptedProcessLauncher& launcher) : state_(std::make_shared<State>()) {
         auto state = state_;
         launcher.on(
-            [](const RunSpec& spec) {
-                return spec.program == "/usr/sbin/diskutil" && !spec.arguments.empty() &&
-                       (spec.arguments[0] == "list" || spec.arguments[0] == "info");
+            [](const RunSpec& request) {
+                return request.program == "/usr/sbin/diskutil" && !request.arguments.empty() &&
+                       (request.arguments[0] == "list" || request.arguments[0] == "info");
             },
-            [state](const RunSpec& spec) { return state->answer(spec); });
+            [state](const RunSpec& request) { return state->answer(request); });
     }
 
     void plug(const DiskPlistFields& disk, std::string statusText = "   Mounted: Yes\n") {
@@ -51,9 +51,9 @@ private:
         std::vector<Plugged> disks;
         bool listingFails = false;
 
-        RunResult answer(const RunSpec& spec) {
+        RunResult answer(const RunSpec& request) {
             std::lock_guard lock(mutex);
-            const auto& args = spec.arguments;
+            const auto& args = request.arguments;
             if (args[0] == "list") {
                 if (listingFails) return ScriptedProcessLauncher::startFailure("diskutil could not be started");
                 std::vector<std::string> ids;

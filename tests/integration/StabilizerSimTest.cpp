@@ -29,8 +29,8 @@ using namespace std::chrono_literals;
 class GroupTrackingLauncher final : public ProcessLauncher {
 public:
     explicit GroupTrackingLauncher(std::shared_ptr<ProcessLauncher> inner) : inner_(std::move(inner)) {}
-    RunResult run(const RunSpec& spec) override {
-        RunResult result = inner_->run(spec);
+    RunResult run(const RunSpec& request) override {
+        RunResult result = inner_->run(request);
         if (result.pid > 0) {
             std::lock_guard lock(mutex_);
             groups_.push_back(result.pid);

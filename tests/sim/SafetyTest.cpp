@@ -144,21 +144,21 @@ protected:
     }
 
     RunSpec specFor(const ProgramRun& run) const {
-        RunSpec spec;
-        spec.output = OutputWiring::pipe;
-        spec.error = ErrorWiring::pipe;
+        RunSpec request;
+        request.output = OutputWiring::pipe;
+        request.error = ErrorWiring::pipe;
         if (run.kind == "run") {
-            spec.program = run.lines.at(0);
-            for (std::size_t i = 1; i < run.lines.size(); ++i) spec.arguments.push_back(fill(run.lines[i], false));
-            return spec;
+            request.program = run.lines.at(0);
+            for (std::size_t i = 1; i < run.lines.size(); ++i) request.arguments.push_back(fill(run.lines[i], false));
+            return request;
         }
         std::string text;
         for (std::size_t i = 0; i < run.lines.size(); ++i) text += (i ? "\n" : "") + run.lines[i];
         text = fill(text, true);
         if (run.kind == "sh") text = applySudoRule(text).value_or("echo refused-by-sudo-rule");
-        spec.program = run.kind == "zsh" ? "/bin/zsh" : "/bin/sh";
-        spec.arguments = {"-c", text};
-        return spec;
+        request.program = run.kind == "zsh" ? "/bin/zsh" : "/bin/sh";
+        request.arguments = {"-c", text};
+        return request;
     }
 
     // Hostile names on the machine's disks and USB devices reach the scripts
@@ -186,16 +186,16 @@ TEST_F(SafetyTest, ScriptsNameNoProgramByAbsolutePath) {
 }
 
 TEST_F(SafetyTest, ScriptPathReachesOnlyStandInsAndHarmlessUtilities) {
-    RunSpec spec;
-    spec.program = "/bin/sh";
-    spec.output = OutputWiring::pipe;
-    spec.arguments = {"-c",
+    RunSpec request;
+    request.program = "/bin/sh";
+    request.output = OutputWiring::pipe;
+    request.arguments = {"-c",
                       "for c in mount umount sysctl chmod killall launchctl kextload kextunload pmset purge diskutil "
                       "ioreg log date sync; do command -v \"$c\" || echo \"MISSING $c\"; done; "
                       "for c in shutdown reboot halt poweroff rm rmdir sudo su dd mkfs chown mv cp ln ifconfig ip "
                       "systemctl modprobe insmod rmmod umount2 mknod touch tee; do "
                       "command -v \"$c\" >/dev/null 2>&1 && echo \"FOUND $c\"; done; true"};
-    RunResult r = platform_.processes->run(spec);
+    RunResult r = platform_.processes->run(request);
     ASSERT_TRUE(r.succeeded()) << r.errorDescription;
     std::istringstream lines(r.output);
     std::string line;

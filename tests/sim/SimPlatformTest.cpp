@@ -15,11 +15,11 @@ TEST(SimPlatform, ProcessesRunInsideTheMachineAndDefaultsLiveThere) {
     ASSERT_TRUE(platform.processes && platform.power && platform.workspace && platform.appleScript &&
                 platform.notifications && platform.defaults && platform.strings && platform.random);
 
-    RunSpec spec;
-    spec.program = "/bin/sh";
-    spec.arguments = {"-c", "printf '%s|%s' \"$VELMORA_SIM_MACHINE\" \"$(command -v diskutil)\""};
-    spec.output = OutputWiring::pipe;
-    RunResult r = platform.processes->run(spec);
+    RunSpec request;
+    request.program = "/bin/sh";
+    request.arguments = {"-c", "printf '%s|%s' \"$VELMORA_SIM_MACHINE\" \"$(command -v diskutil)\""};
+    request.output = OutputWiring::pipe;
+    RunResult r = platform.processes->run(request);
     ASSERT_TRUE(r.succeeded()) << r.errorDescription;
     EXPECT_EQ(r.output, mac.dir() + "|" + mac.dir() + "/usr/sbin/diskutil");
 
@@ -36,9 +36,9 @@ TEST(SimPlatform, AMissingToolIsAStartFailure) {
     testing::ScratchMachine mac("empty");
     Platform platform = makeSimulatedPlatform(mac.dir(), nullptr, std::make_shared<CapturingDiagnostics>());
     ::unlink((mac.dir() + "/usr/sbin/purge").c_str());
-    RunSpec spec;
-    spec.program = "/usr/sbin/purge";
-    RunResult r = platform.processes->run(spec);
+    RunSpec request;
+    request.program = "/usr/sbin/purge";
+    RunResult r = platform.processes->run(request);
     EXPECT_EQ(r.outcome, RunResult::Outcome::startFailed);
 }
 

@@ -96,13 +96,13 @@ struct CommandResult {
 inline CommandResult runHost(const std::string& program, const std::vector<std::string>& arguments,
                              double deadline = 20) {
     static auto launcher = std::make_shared<PosixProcessLauncher>(LauncherOptions{}, std::make_shared<CapturingDiagnostics>());
-    RunSpec spec;
-    spec.program = program;
-    spec.arguments = arguments;
-    spec.output = OutputWiring::pipe;
-    spec.error = ErrorWiring::pipe;
-    spec.deadlineSeconds = deadline;
-    RunResult r = launcher->run(spec);
+    RunSpec request;
+    request.program = program;
+    request.arguments = arguments;
+    request.output = OutputWiring::pipe;
+    request.error = ErrorWiring::pipe;
+    request.deadlineSeconds = deadline;
+    RunResult r = launcher->run(request);
     return {r.outcome == RunResult::Outcome::exited ? r.exitStatus : -1, r.output, r.errorOutput};
 }
 

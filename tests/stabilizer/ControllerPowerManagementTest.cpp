@@ -75,7 +75,7 @@ TEST(ControllerDetection, RunsTheTreeCommandOnTheQueue) {
     StabilizerHarness h;
     std::vector<std::string> contexts;
     h.tp.processes->on(
-        [](const RunSpec& spec) { return spec.arguments.size() == 2 && spec.arguments[1].find("USB Product Name") != std::string::npos; },
+        [](const RunSpec& request) { return request.arguments.size() == 2 && request.arguments[1].find("USB Product Name") != std::string::npos; },
         [&](const RunSpec&) {
             contexts.push_back(h.tp.scheduler->currentContext());
             return ScriptedProcessLauncher::exited(0, "");
@@ -98,7 +98,7 @@ TEST(ControllerDetection, FirstDetectionIsFollowedByAdvancedPowerManagement) {
     std::vector<std::string> actions;
     std::vector<std::string> scriptContexts;
     h.tp.processes->on(
-        [](const RunSpec& spec) { return spec.arguments.size() == 2 && spec.arguments[1].find("enum failure prevention") != std::string::npos; },
+        [](const RunSpec& request) { return request.arguments.size() == 2 && request.arguments[1].find("enum failure prevention") != std::string::npos; },
         [&](const RunSpec&) {
             scriptContexts.push_back(h.tp.scheduler->currentContext());
             return ScriptedProcessLauncher::exited(0);

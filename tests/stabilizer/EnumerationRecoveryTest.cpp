@@ -94,7 +94,7 @@ TEST(EnumerationRecovery, PersistingFailuresEscalateOnceOnTheGlobalQueue) {
     h.run("2", "unused");
     std::vector<std::string> contexts;
     h.tp.processes->on(
-        [](const RunSpec& spec) { return spec.arguments.size() == 2 && spec.arguments[1].find("date -v-10S") != std::string::npos; },
+        [](const RunSpec& request) { return request.arguments.size() == 2 && request.arguments[1].find("date -v-10S") != std::string::npos; },
         [&](const RunSpec&) {
             contexts.push_back(h.tp.scheduler->currentContext());
             return ScriptedProcessLauncher::exited(0, "3\n");

@@ -87,7 +87,7 @@ TEST(RTL9210Watchdog, ConsecutiveDetectionsEscalateAndHealthyTicksReset) {
 TEST(RTL9210Watchdog, RunsOnTheMainThreadWithTheExactScripts) {
     StabilizerHarness h;
     std::vector<std::string> contexts;
-    h.tp.processes->on([](const RunSpec& spec) { return spec.program == "/bin/zsh"; },
+    h.tp.processes->on([](const RunSpec& request) { return request.program == "/bin/zsh"; },
                        [&](const RunSpec&) {
                            contexts.push_back(h.tp.scheduler->currentContext());
                            return ScriptedProcessLauncher::exited(0, "TIMEOUT_DETECTED\n");
@@ -113,7 +113,7 @@ TEST(RTL9210Watchdog, HealthCheckThatCannotStartCountsAsHealthy) {
     h.answerInTurn("TIMEOUT_DETECTED", {"TIMEOUT_DETECTED"});
     h.start();
     h.tp.scheduler->advance(30.0);
-    h.tp.processes->on([](const RunSpec& spec) { return spec.program == "/bin/zsh"; },
+    h.tp.processes->on([](const RunSpec& request) { return request.program == "/bin/zsh"; },
                        [](const RunSpec&) { return ScriptedProcessLauncher::startFailure("no zsh"); }, 1);
     h.tp.scheduler->advance(15.0);  // fails to start: resets the count of 2
     h.tp.processes->clearRecord();

@@ -34,13 +34,13 @@ struct Sandbox {
 RunResult runForReal(const std::string& script) {
     auto diagnostics = std::make_shared<CapturingDiagnostics>();
     PosixProcessLauncher launcher(LauncherOptions{}, diagnostics);
-    RunSpec spec;
-    spec.program = "/bin/sh";
-    spec.arguments = {"-c", script};
-    spec.output = OutputWiring::pipe;
-    spec.error = ErrorWiring::nullDevice;
-    spec.deadlineSeconds = 10.0;
-    return launcher.run(spec);
+    RunSpec request;
+    request.program = "/bin/sh";
+    request.arguments = {"-c", script};
+    request.output = OutputWiring::pipe;
+    request.error = ErrorWiring::nullDevice;
+    request.deadlineSeconds = 10.0;
+    return launcher.run(request);
 }
 
 TEST(ScriptInjection, HostileDiskNamesMountPointsAndIdsStayData) {

@@ -45,9 +45,9 @@ struct StabilizerHarness {
         auto remaining = std::make_shared<std::vector<std::string>>(std::move(outputs));
         auto index = std::make_shared<std::size_t>(0);
         tp.processes->on(
-            [fragment](const RunSpec& spec) {
-                return spec.arguments.size() == 2 && spec.arguments[0] == "-c" &&
-                       spec.arguments[1].find(fragment) != std::string::npos;
+            [fragment](const RunSpec& request) {
+                return request.arguments.size() == 2 && request.arguments[0] == "-c" &&
+                       request.arguments[1].find(fragment) != std::string::npos;
             },
             [remaining, index](const RunSpec&) {
                 std::size_t i = std::min(*index, remaining->size() - 1);

@@ -3,29 +3,29 @@
 namespace velmora::testing {
 
 namespace {
-bool isShell(const RunSpec& spec) {
-    return (spec.program == "/bin/sh" || spec.program == "/bin/zsh") && spec.arguments.size() == 2 &&
-           spec.arguments[0] == "-c";
+bool isShell(const RunSpec& request) {
+    return (request.program == "/bin/sh" || request.program == "/bin/zsh") && request.arguments.size() == 2 &&
+           request.arguments[0] == "-c";
 }
 }  // namespace
 
-RunResult ScriptedProcessLauncher::run(const RunSpec& spec) {
+RunResult ScriptedProcessLauncher::run(const RunSpec& request) {
     Answer answer;
     {
         std::lock_guard lock(mutex_);
-        runs_.push_back(spec);
+        runs_.push_back(request);
         for (auto it = rules_.rbegin(); it != rules_.rend(); ++it) {
-            if (it->remaining == 0 || !it->matcher(spec)) continue;
+            if (it->remaining == 0 || !it->matcher(request)) continue;
             if (it->remaining > 0) --it->remaining;
             answer = it->answer;
             break;
         }
         if (!answer && fallback_) answer = *fallback_;
     }
-    RunResult result = answer ? answer(spec) : exited(0);
-    if (!spec.wait && result.outcome == RunResult::Outcome::exited) result.outcome = RunResult::Outcome::notWaited;
+    RunResult result = answer ? answer(request) : exited(0);
+    if (!request.wait && result.outcome == RunResult::Outcome::exited) result.outcome = RunResult::Outcome::notWaited;
     if (result.outcome == RunResult::Outcome::exited || result.outcome == RunResult::Outcome::notWaited) {
-        if (spec.output != OutputWiring::pipe) result.output.clear();
+        if (request.output != OutputWiring::pipe) result.output.clear();
     }
     return result;
 }
@@ -59,8 +59,8 @@ std::vector<RunSpec> ScriptedProcessLauncher::runs() const {
 std::vector<std::string> ScriptedProcessLauncher::scripts() const {
     std::lock_guard lock(mutex_);
     std::vector<std::string> out;
-    for (const auto& spec : runs_)
-        if (isShell(spec)) out.push_back(spec.arguments[1]);
+    for (const auto& request : runs_)
+        if (isShell(request)) out.push_back(request.arguments[1]);
     return out;
 }
 
@@ -74,8 +74,8 @@ std::size_t ScriptedProcessLauncher::countScriptsContaining(const std::string& f
 std::vector<RunSpec> ScriptedProcessLauncher::runsOf(const std::string& program) const {
     std::lock_guard lock(mutex_);
     std::vector<RunSpec> out;
-    for (const auto& spec : runs_)
-        if (spec.program == program) out.push_back(spec);
+    for (const auto& request : runs_)
+        if (request.program == program) out.push_back(request);
     return out;
 }
 

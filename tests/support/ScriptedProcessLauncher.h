@@ -16,7 +16,7 @@ public:
     using Matcher = std::function<bool(const RunSpec&)>;
     using Answer = std::function<RunResult(const RunSpec&)>;
 
-    RunResult run(const RunSpec& spec) override;
+    RunResult run(const RunSpec& request) override;
 
     // Rules are tried newest first; `times` < 0 means forever.
     void on(Matcher matcher, Answer answer, int times = -1);

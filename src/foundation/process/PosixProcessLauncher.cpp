@@ -69,9 +69,9 @@ std::string formatSeconds(double seconds) {
 }
 
 // One line however long or multi-line the script is.
-std::string commandLine(const RunSpec& spec) {
-    std::string line = spec.program;
-    for (const std::string& argument : spec.arguments) line += ' ' + argument;
+std::string commandLine(const RunSpec& request) {
+    std::string line = request.program;
+    for (const std::string& argument : request.arguments) line += ' ' + argument;
     std::string flat;
     for (char c : line) {
         if (c == '\n') {
@@ -108,7 +108,7 @@ struct PosixProcessLauncher::Impl {
     Impl(LauncherOptions launcherOptions, std::shared_ptr<Diagnostics> sink)
         : options(std::move(launcherOptions)), diagnostics(std::move(sink)), environment(options) {}
 
-    RunResult run(const RunSpec& spec);
+    RunResult run(const RunSpec& request);
     void drain(SpawnedChild& child, Pipe& output, Pipe& error, Clock::time_point deadline, RunResult& result, bool& timedOut,
                bool& overCap);
     // SIGTERM to the group, SIGKILL after the grace period; the exited child's
@@ -131,41 +131,41 @@ struct PosixProcessLauncher::Impl {
     ChildReaper reaper;
 };
 
-RunResult PosixProcessLauncher::Impl::run(const RunSpec& spec) {
+RunResult PosixProcessLauncher::Impl::run(const RunSpec& request) {
     RunResult result;
-    if (spec.program.empty() || spec.program.front() != '/') {
-        result.errorDescription = startFailureText(ENOENT, spec.program);
+    if (request.program.empty() || request.program.front() != '/') {
+        result.errorDescription = startFailureText(ENOENT, request.program);
         return result;
     }
-    const std::string path = resolve(spec.program);
+    const std::string path = resolve(request.program);
     if (const int error = checkExecutable(path)) {
-        result.errorDescription = startFailureText(error, spec.program);
+        result.errorDescription = startFailureText(error, request.program);
         return result;
     }
 
     // A run that is not waited for has nobody to read its pipes.
-    const bool captureOutput = spec.wait && spec.output == OutputWiring::pipe;
-    const bool captureError = spec.wait && spec.error == ErrorWiring::pipe;
-    const bool merge = spec.wait && spec.error == ErrorWiring::mergeIntoOutput;
+    const bool captureOutput = request.wait && request.output == OutputWiring::pipe;
+    const bool captureError = request.wait && request.error == ErrorWiring::pipe;
+    const bool merge = request.wait && request.error == ErrorWiring::mergeIntoOutput;
     Pipe output;
     Pipe error;
     if (captureOutput || merge) {
         if (const int failure = makeCloseOnExecPipe(output)) {
-            result.errorDescription = startFailureText(failure, spec.program);
+            result.errorDescription = startFailureText(failure, request.program);
             return result;
         }
     }
     if (captureError) {
         if (const int failure = makeCloseOnExecPipe(error)) {
-            result.errorDescription = startFailureText(failure, spec.program);
+            result.errorDescription = startFailureText(failure, request.program);
             return result;
         }
     }
 
     SpawnSetup setup;
-    const bool outputToNull = !spec.wait && spec.output == OutputWiring::pipe;
-    const bool errorToNull = spec.error == ErrorWiring::nullDevice ||
-                             (!spec.wait && (spec.error == ErrorWiring::pipe || spec.error == ErrorWiring::mergeIntoOutput));
+    const bool outputToNull = !request.wait && request.output == OutputWiring::pipe;
+    const bool errorToNull = request.error == ErrorWiring::nullDevice ||
+                             (!request.wait && (request.error == ErrorWiring::pipe || request.error == ErrorWiring::mergeIntoOutput));
     const int errorTarget = captureError ? error.write.get() : merge ? output.write.get() : -1;
     if (const int failure = setup.prepare(output.write.get(), errorTarget, outputToNull, errorToNull)) {
         result.errorDescription = std::strerror(failure);
@@ -173,9 +173,9 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& spec) {
     }
 
     std::vector<char*> argv;
-    argv.reserve(spec.arguments.size() + 2);
-    argv.push_back(const_cast<char*>(spec.program.c_str()));
-    for (const std::string& argument : spec.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.reserve(request.arguments.size() + 2);
+    argv.push_back(const_cast<char*>(request.program.c_str()));
+    for (const std::string& argument : request.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
     pid_t pid = -1;
@@ -185,17 +185,17 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& spec) {
     output.write.reset();
     error.write.reset();
     if (spawnError != 0) {
-        result.errorDescription = startFailureText(spawnError, spec.program);
+        result.errorDescription = startFailureText(spawnError, request.program);
         return result;
     }
     result.pid = pid;
-    if (!spec.wait) {
+    if (!request.wait) {
         reaper.adopt(pid);
         result.outcome = RunResult::Outcome::notWaited;
         return result;
     }
 
-    const double deadlineSeconds = spec.deadlineSeconds.value_or(options.defaultDeadlineSeconds);
+    const double deadlineSeconds = request.deadlineSeconds.value_or(options.defaultDeadlineSeconds);
     const auto deadline = started + toDuration(deadlineSeconds);
     SpawnedChild child(pid);
     bool timedOut = false;
@@ -209,7 +209,7 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& spec) {
         result.errorDescription = "The process wrote more than " + std::to_string(options.outputCapBytes) +
                                   " bytes of output and was terminated.";
         report("⚠️ Çıktı sınırı aşıldı (" + std::to_string(options.outputCapBytes) +
-               " bayt), süreç grubu sonlandırıldı: " + commandLine(spec));
+               " bayt), süreç grubu sonlandırıldı: " + commandLine(request));
         return result;
     }
     if (timedOut && !child.exited()) {
@@ -217,7 +217,7 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& spec) {
         result.outcome = RunResult::Outcome::deadline;
         result.errorDescription =
             "The process didn’t finish within " + formatSeconds(deadlineSeconds) + " seconds and was terminated.";
-        report("⏱️ Süre aşıldı (" + formatSeconds(deadlineSeconds) + " sn), süreç grubu sonlandırıldı: " + commandLine(spec));
+        report("⏱️ Süre aşıldı (" + formatSeconds(deadlineSeconds) + " sn), süreç grubu sonlandırıldı: " + commandLine(request));
         return result;
     }
     // The child finished; whatever still holds a pipe is a background job it
@@ -319,7 +319,7 @@ PosixProcessLauncher::PosixProcessLauncher(LauncherOptions options, std::shared_
 
 PosixProcessLauncher::~PosixProcessLauncher() = default;
 
-RunResult PosixProcessLauncher::run(const RunSpec& spec) { return impl_->run(spec); }
+RunResult PosixProcessLauncher::run(const RunSpec& request) { return impl_->run(request); }
 
 const LauncherOptions& PosixProcessLauncher::options() const { return impl_->options; }
 

@@ -38,7 +38,7 @@ public:
     // `diagnostics` receives one line when a deadline or the output cap is hit.
     PosixProcessLauncher(LauncherOptions options, std::shared_ptr<Diagnostics> diagnostics);
     ~PosixProcessLauncher() override;
-    RunResult run(const RunSpec& spec) override;
+    RunResult run(const RunSpec& request) override;
 
     const LauncherOptions& options() const;
     // The program path as it will be executed (systemRoot applied).

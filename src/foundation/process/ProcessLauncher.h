@@ -51,7 +51,7 @@ struct RunResult {
 class ProcessLauncher {
 public:
     virtual ~ProcessLauncher() = default;
-    virtual RunResult run(const RunSpec& spec) = 0;
+    virtual RunResult run(const RunSpec& request) = 0;
 };
 
 // Decodes bytes as UTF-8; absent when they are not valid UTF-8.

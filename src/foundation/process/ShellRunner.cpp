@@ -39,11 +39,11 @@ void ShellRunner::runScript(const Script& script, const SudoRunnerMessages& mess
         diagnostics_->line(messages.skipped);
         return;
     }
-    RunSpec spec;
-    spec.program = kShell;
-    spec.arguments = {"-c", *text};
-    spec.error = ErrorWiring::nullDevice;
-    const RunResult result = launcher_->run(spec);
+    RunSpec request;
+    request.program = kShell;
+    request.arguments = {"-c", *text};
+    request.error = ErrorWiring::nullDevice;
+    const RunResult result = launcher_->run(request);
     if (!result.started()) diagnostics_->line(messages.startFailure + result.errorDescription);
 }
 
@@ -53,12 +53,12 @@ std::string ShellRunner::runScriptWithOutput(const Script& script, const SudoRun
         diagnostics_->line(messages.skipped);
         return {};
     }
-    RunSpec spec;
-    spec.program = kShell;
-    spec.arguments = {"-c", *text};
-    spec.output = OutputWiring::pipe;
-    spec.error = ErrorWiring::nullDevice;
-    const RunResult result = launcher_->run(spec);
+    RunSpec request;
+    request.program = kShell;
+    request.arguments = {"-c", *text};
+    request.output = OutputWiring::pipe;
+    request.error = ErrorWiring::nullDevice;
+    const RunResult result = launcher_->run(request);
     if (!result.started()) {
         diagnostics_->line(messages.startFailure + result.errorDescription);
         return {};
@@ -67,12 +67,12 @@ std::string ShellRunner::runScriptWithOutput(const Script& script, const SudoRun
 }
 
 std::string ShellRunner::runZshWithResult(const Script& script) const {
-    RunSpec spec;
-    spec.program = kZsh;
-    spec.arguments = {"-c", script.text()};
-    spec.output = OutputWiring::pipe;
-    spec.error = ErrorWiring::mergeIntoOutput;
-    const RunResult result = launcher_->run(spec);
+    RunSpec request;
+    request.program = kZsh;
+    request.arguments = {"-c", script.text()};
+    request.output = OutputWiring::pipe;
+    request.error = ErrorWiring::mergeIntoOutput;
+    const RunResult result = launcher_->run(request);
     if (!result.started()) {
         diagnostics_->line("❌ Script execution error: " + result.errorDescription);
         return {};
@@ -81,10 +81,10 @@ std::string ShellRunner::runZshWithResult(const Script& script) const {
 }
 
 bool ShellRunner::executeCommand(const std::string& program, const std::vector<std::string>& arguments) const {
-    RunSpec spec;
-    spec.program = program;
-    spec.arguments = arguments;
-    const RunResult result = launcher_->run(spec);
+    RunSpec request;
+    request.program = program;
+    request.arguments = arguments;
+    const RunResult result = launcher_->run(request);
     if (!result.started()) {
         diagnostics_->line("❌ Komut hatası: " + result.errorDescription);
         return false;

@@ -19,12 +19,12 @@ using testing::TempFolder;
 using Outcome = RunResult::Outcome;
 
 RunSpec shell(const std::string& script, OutputWiring output = OutputWiring::pipe, ErrorWiring error = ErrorWiring::inherit) {
-    RunSpec spec;
-    spec.program = "/bin/sh";
-    spec.arguments = {"-c", script};
-    spec.output = output;
-    spec.error = error;
-    return spec;
+    RunSpec request;
+    request.program = "/bin/sh";
+    request.arguments = {"-c", script};
+    request.output = output;
+    request.error = error;
+    return request;
 }
 
 class PosixProcessLauncherTest : public ::testing::Test {
@@ -35,11 +35,11 @@ protected:
 };
 
 TEST_F(PosixProcessLauncherTest, ArgumentsArriveUnsplitAndStatusIsReported) {
-    RunSpec spec;
-    spec.program = "/usr/bin/printf";
-    spec.arguments = {"[%s]", "two words", "", "$HOME", "*"};
-    spec.output = OutputWiring::pipe;
-    RunResult result = launcher.run(spec);
+    RunSpec request;
+    request.program = "/usr/bin/printf";
+    request.arguments = {"[%s]", "two words", "", "$HOME", "*"};
+    request.output = OutputWiring::pipe;
+    RunResult result = launcher.run(request);
     EXPECT_EQ(result.outcome, Outcome::exited);
     EXPECT_EQ(result.output, "[two words][][$HOME][*]");
     EXPECT_TRUE(result.succeeded());
@@ -99,18 +99,18 @@ TEST_F(PosixProcessLauncherTest, ChildSeesOnlyStandardStreamsAndDefaultSignals) 
 }
 
 TEST_F(PosixProcessLauncherTest, LargeOutputOnBothPipesIsCapturedWithoutDeadlock) {
-    RunSpec spec = shell("head -c 3000000 /dev/zero | tr '\\0' e >&2; head -c 6000000 /dev/zero | tr '\\0' o",
+    RunSpec request = shell("head -c 3000000 /dev/zero | tr '\\0' e >&2; head -c 6000000 /dev/zero | tr '\\0' o",
                          OutputWiring::pipe, ErrorWiring::pipe);
-    spec.deadlineSeconds = 20;
-    const RunResult result = launcher.run(spec);
+    request.deadlineSeconds = 20;
+    const RunResult result = launcher.run(request);
     EXPECT_EQ(result.outcome, Outcome::exited);
     EXPECT_EQ(result.output, std::string(6000000, 'o'));
     EXPECT_EQ(result.errorOutput, std::string(3000000, 'e'));
 
-    spec = shell("head -c 2000000 /dev/zero | tr '\\0' o & head -c 2000000 /dev/zero | tr '\\0' e >&2; wait",
+    request = shell("head -c 2000000 /dev/zero | tr '\\0' o & head -c 2000000 /dev/zero | tr '\\0' e >&2; wait",
                  OutputWiring::pipe, ErrorWiring::mergeIntoOutput);
-    spec.deadlineSeconds = 20;
-    const RunResult merged = launcher.run(spec);
+    request.deadlineSeconds = 20;
+    const RunResult merged = launcher.run(request);
     EXPECT_EQ(merged.output.size(), 4000000u);
     EXPECT_EQ(std::count(merged.output.begin(), merged.output.end(), 'o'), 2000000);
 }
@@ -132,19 +132,19 @@ TEST_F(PosixProcessLauncherTest, StartFailuresAreValuesWithReadableDescriptions)
              "” couldn’t be opened because you don’t have permission to view it."},
     };
     for (const Case& c : cases) {
-        RunSpec spec;
-        spec.program = c.program;
-        spec.output = OutputWiring::pipe;
-        const RunResult result = launcher.run(spec);
+        RunSpec request;
+        request.program = c.program;
+        request.output = OutputWiring::pipe;
+        const RunResult result = launcher.run(request);
         EXPECT_EQ(result.outcome, Outcome::startFailed) << c.program;
         EXPECT_FALSE(result.started());
         EXPECT_EQ(result.errorDescription, c.description);
     }
     // A broken interpreter line only shows up when exec runs.
     const std::string broken = folder.write("broken", "#!/nonexistent/interpreter\n", true);
-    RunSpec spec;
-    spec.program = broken;
-    EXPECT_EQ(launcher.run(spec).outcome, Outcome::startFailed);
+    RunSpec request;
+    request.program = broken;
+    EXPECT_EQ(launcher.run(request).outcome, Outcome::startFailed);
 }
 
 TEST_F(PosixProcessLauncherTest, DeadlineTerminatesTheWholeGroup) {
@@ -152,11 +152,11 @@ TEST_F(PosixProcessLauncherTest, DeadlineTerminatesTheWholeGroup) {
     options.terminateGraceSeconds = 0.2;
     PosixProcessLauncher quick(options, diagnostics);
     const std::string pidFile = folder / "background.pid";
-    RunSpec spec = shell("sleep 100 & echo $! > '" + pidFile + "'; sleep 100");
-    spec.deadlineSeconds = 0.3;
+    RunSpec request = shell("sleep 100 & echo $! > '" + pidFile + "'; sleep 100");
+    request.deadlineSeconds = 0.3;
 
     const auto start = std::chrono::steady_clock::now();
-    const RunResult result = quick.run(spec);
+    const RunResult result = quick.run(request);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(result.outcome, Outcome::deadline);
     EXPECT_FALSE(result.started());
@@ -175,19 +175,19 @@ TEST_F(PosixProcessLauncherTest, ChildIgnoringTerminateIsKilled) {
     LauncherOptions options;
     options.terminateGraceSeconds = 0.1;
     PosixProcessLauncher quick(options, diagnostics);
-    RunSpec spec = shell("trap '' TERM; echo ready; sleep 100; sleep 100");
-    spec.deadlineSeconds = 0.3;
-    const RunResult result = quick.run(spec);
+    RunSpec request = shell("trap '' TERM; echo ready; sleep 100; sleep 100");
+    request.deadlineSeconds = 0.3;
+    const RunResult result = quick.run(request);
     EXPECT_EQ(result.outcome, Outcome::deadline);
     EXPECT_EQ(result.output, "ready\n");
     EXPECT_FALSE(processRunning(result.pid));
 }
 
 TEST_F(PosixProcessLauncherTest, BackgroundJobHoldingThePipeNeitherHangsNorDies) {
-    RunSpec spec = shell("sleep 30 & echo $!");
-    spec.deadlineSeconds = 25;
+    RunSpec request = shell("sleep 30 & echo $!");
+    request.deadlineSeconds = 25;
     const auto start = std::chrono::steady_clock::now();
-    const RunResult result = launcher.run(spec);
+    const RunResult result = launcher.run(request);
     // Far below the deadline: the run ends soon after the shell exits.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(result.outcome, Outcome::exited);
@@ -200,10 +200,10 @@ TEST_F(PosixProcessLauncherTest, BackgroundJobHoldingThePipeNeitherHangsNorDies)
 
 TEST_F(PosixProcessLauncherTest, DetachedBackgroundJobSurvivesItsShell) {
     const std::string pidFile = folder / "job.pid";
-    RunSpec spec = shell("sleep 30 >/dev/null 2>&1 & echo $! > '" + pidFile + "'", OutputWiring::inherit,
+    RunSpec request = shell("sleep 30 >/dev/null 2>&1 & echo $! > '" + pidFile + "'", OutputWiring::inherit,
                          ErrorWiring::nullDevice);
-    spec.deadlineSeconds = 20;
-    const RunResult result = launcher.run(spec);
+    request.deadlineSeconds = 20;
+    const RunResult result = launcher.run(request);
     EXPECT_TRUE(result.succeeded());
     std::ifstream file(pidFile);
     int background = 0;
@@ -213,9 +213,9 @@ TEST_F(PosixProcessLauncherTest, DetachedBackgroundJobSurvivesItsShell) {
 }
 
 TEST_F(PosixProcessLauncherTest, UnwaitedChildrenAreReaped) {
-    RunSpec spec = shell("exit 0", OutputWiring::pipe, ErrorWiring::pipe);
-    spec.wait = false;
-    const RunResult result = launcher.run(spec);
+    RunSpec request = shell("exit 0", OutputWiring::pipe, ErrorWiring::pipe);
+    request.wait = false;
+    const RunResult result = launcher.run(request);
     EXPECT_EQ(result.outcome, Outcome::notWaited);
     EXPECT_TRUE(result.started());
     ASSERT_GT(result.pid, 0);
@@ -229,13 +229,13 @@ TEST_F(PosixProcessLauncherTest, ConcurrentRunsOnOneLauncherKeepTheirOwnOutput) 
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < 40; ++i) {
-                RunSpec spec;
-                spec.program = "/bin/echo";
-                spec.arguments = {std::to_string(t) + ":" + std::to_string(i)};
-                spec.output = OutputWiring::pipe;
-                spec.wait = i % 5 != 0;
-                const RunResult result = launcher.run(spec);
-                const bool expected = spec.wait ? result.output == spec.arguments[0] + "\n"
+                RunSpec request;
+                request.program = "/bin/echo";
+                request.arguments = {std::to_string(t) + ":" + std::to_string(i)};
+                request.output = OutputWiring::pipe;
+                request.wait = i % 5 != 0;
+                const RunResult result = launcher.run(request);
+                const bool expected = request.wait ? result.output == request.arguments[0] + "\n"
                                                 : result.outcome == Outcome::notWaited;
                 if (!expected) ++mismatches[t];
             }
@@ -249,11 +249,11 @@ TEST_F(PosixProcessLauncherTest, DescriptorCountStaysFlat) {
     const std::size_t before = testing::openDescriptorCount();
     const ErrorWiring wirings[] = {ErrorWiring::pipe, ErrorWiring::mergeIntoOutput, ErrorWiring::nullDevice};
     for (int i = 0; i < 2000; ++i) {
-        RunSpec spec;
-        spec.program = "/bin/true";
-        spec.output = OutputWiring::pipe;
-        spec.error = wirings[i % 3];
-        ASSERT_TRUE(launcher.run(spec).succeeded());
+        RunSpec request;
+        request.program = "/bin/true";
+        request.output = OutputWiring::pipe;
+        request.error = wirings[i % 3];
+        ASSERT_TRUE(launcher.run(request).succeeded());
     }
     RunSpec missing;
     missing.program = "/nonexistent/tool";
@@ -269,17 +269,17 @@ TEST_F(PosixProcessLauncherTest, OutputCapStopsTheRun) {
     options.outputCapBytes = 1 << 20;
     options.terminateGraceSeconds = 0.2;
     PosixProcessLauncher capped(options, diagnostics);
-    RunSpec spec = shell("head -c 5000000 /dev/zero; sleep 100");
-    spec.deadlineSeconds = 20;
-    const RunResult result = capped.run(spec);
+    RunSpec request = shell("head -c 5000000 /dev/zero; sleep 100");
+    request.deadlineSeconds = 20;
+    const RunResult result = capped.run(request);
     EXPECT_EQ(result.outcome, Outcome::outputTooLarge);
     EXPECT_LE(result.output.size(), options.outputCapBytes);
     EXPECT_FALSE(result.errorDescription.empty());
     EXPECT_TRUE(diagnostics->containsSubstring("(1048576 bayt), süreç grubu sonlandırıldı: /bin/sh -c head -c 5000000"));
     EXPECT_FALSE(processRunning(result.pid));
 
-    spec = shell("head -c 1048576 /dev/zero");
-    EXPECT_EQ(capped.run(spec).output.size(), 1048576u);
+    request = shell("head -c 1048576 /dev/zero");
+    EXPECT_EQ(capped.run(request).output.size(), 1048576u);
 }
 
 class SystemRootTest : public PosixProcessLauncherTest {

@@ -95,12 +95,12 @@ TEST_F(DiskutilTest, WholeDiskInfoHasEmptyMountPointAndVolumeNameLikeARealMac) {
 }
 
 TEST_F(DiskutilTest, InfoAcceptsIdentifiersDevicePathsAndMountPoints) {
-    for (const std::string& spec : {std::string("disk4s2"), std::string("/dev/disk4s2"), std::string("/dev/rdisk4s2"),
+    for (const std::string& specifier : {std::string("disk4s2"), std::string("/dev/disk4s2"), std::string("/dev/rdisk4s2"),
                                     dir() + "/Volumes/Velmora SSD"}) {
-        PlistValue info = parsed(run("diskutil", {"info", "-plist", spec}).out);
-        EXPECT_EQ(info.string("DeviceIdentifier"), "disk4s2") << spec;
-        EXPECT_EQ(info.string("FilesystemType"), "exfat") << spec;
-        EXPECT_EQ(info.string("MountPoint"), dir() + "/Volumes/Velmora SSD") << spec;
+        PlistValue info = parsed(run("diskutil", {"info", "-plist", specifier}).out);
+        EXPECT_EQ(info.string("DeviceIdentifier"), "disk4s2") << specifier;
+        EXPECT_EQ(info.string("FilesystemType"), "exfat") << specifier;
+        EXPECT_EQ(info.string("MountPoint"), dir() + "/Volumes/Velmora SSD") << specifier;
     }
 }
 
