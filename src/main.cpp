@@ -95,9 +95,11 @@ int main(int argc, char** argv) {
 
     monitor->stopMonitoring();
     // Destroying the stabilizer stops it; the watchdog is what keeps it alive.
+    // The queues are shut down first so that no queue block holds the last
+    // reference: the stop then runs here, on the main thread.
     stabilizer->endWatchdog();
-    stabilizer.reset();
     scheduler->shutdown();
+    stabilizer.reset();
     // End the signal thread if no signal came.
     pthread_kill(signalWaiter.native_handle(), SIGUSR1);
     signalWaiter.join();
