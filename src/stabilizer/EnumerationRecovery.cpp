@@ -1,9 +1,8 @@
 #include "stabilizer/EnumerationRecovery.h"
 
-#include <cctype>
-#include <limits>
 #include <string>
 
+#include "foundation/strings/DecimalInteger.h"
 
 namespace velmora {
 
@@ -75,32 +74,13 @@ constexpr const char* kEnhancedRecoveryScript =
     "# Disk listesini yenile\n"
     "diskutil list > /dev/null 2>&1";
 
-bool isWhitespaceOrNewline(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 }  // namespace
 
 EnumerationRecovery::EnumerationRecovery(const StabilizerContext& context, const USBDiskLister& lister)
     : context_(context), lister_(lister) {}
 
 std::optional<long long> EnumerationRecovery::readCount(std::string_view output) {
-    while (!output.empty() && isWhitespaceOrNewline(output.front())) output.remove_prefix(1);
-    while (!output.empty() && isWhitespaceOrNewline(output.back())) output.remove_suffix(1);
-    bool negative = false;
-    if (!output.empty() && (output.front() == '+' || output.front() == '-')) {
-        negative = output.front() == '-';
-        output.remove_prefix(1);
-    }
-    if (output.empty()) return std::nullopt;
-    long long value = 0;
-    for (char c : output) {
-        if (c < '0' || c > '9') return std::nullopt;
-        int digit = c - '0';
-        if (value > (std::numeric_limits<long long>::max() - digit) / 10) return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return negative ? -value : value;
+    return parseTrimmedDecimalInteger(output);
 }
 
 void EnumerationRecovery::checkForSystemWideEnumerationFailures() {

@@ -1,9 +1,10 @@
 #include "stabilizer/USBControllerParser.h"
 
 #include <cctype>
-#include <limits>
 #include <optional>
 
+#include "foundation/strings/AsciiCase.h"
+#include "foundation/strings/DecimalInteger.h"
 #include "stabilizer/ProblematicControllers.h"
 
 namespace velmora {
@@ -35,38 +36,6 @@ std::optional<std::string_view> firstLazyMatch(std::string_view line, std::strin
         if (i >= line.size()) return std::nullopt;
         from = i + 1;
     }
-}
-
-// Base-10 with an optional sign and nothing else around it.
-std::optional<long long> parseInteger(std::string_view text) {
-    bool negative = false;
-    std::size_t i = 0;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-        negative = text[0] == '-';
-        i = 1;
-    }
-    if (i == text.size()) return std::nullopt;
-    unsigned long long magnitude = 0;
-    const unsigned long long limit =
-        negative ? static_cast<unsigned long long>(std::numeric_limits<long long>::max()) + 1ULL
-                 : static_cast<unsigned long long>(std::numeric_limits<long long>::max());
-    for (; i < text.size(); ++i) {
-        if (!isDecimalDigit(text[i])) return std::nullopt;
-        unsigned digit = static_cast<unsigned>(text[i] - '0');
-        if (magnitude > (limit - digit) / 10) return std::nullopt;
-        magnitude = magnitude * 10 + digit;
-    }
-    if (negative) {
-        if (magnitude == limit) return std::numeric_limits<long long>::min();
-        return -static_cast<long long>(magnitude);
-    }
-    return static_cast<long long>(magnitude);
-}
-
-std::string asciiLowercase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
 }
 
 // Length of the newline character starting at `i`, 0 when there is none.
@@ -151,7 +120,7 @@ std::string USBControllerParser::extractControllerType(std::string_view deviceNa
     for (const auto& row : ProblematicControllers::table().rows()) {
         if (deviceName.find(row.first) != std::string_view::npos) return row.first;
     }
-    std::string lower = asciiLowercase(deviceName);
+    std::string lower = asciiLowercased(deviceName);
     if (lower.find("realtek") != std::string::npos) return "RTL9210";
     if (lower.find("asmedia") != std::string::npos) return "ASM1153E";
     if (lower.find("jmicron") != std::string::npos) return "JMS567";
@@ -173,7 +142,7 @@ long long USBControllerParser::extractPowerState(std::string_view line) {
     if (!match) return 0;
     std::size_t lastEquals = match->rfind('=');
     std::string_view last = lastEquals == std::string_view::npos ? *match : match->substr(lastEquals + 1);
-    return parseInteger(last).value_or(0);
+    return parseDecimalInteger(last).value_or(0);
 }
 
 }  // namespace velmora
