@@ -1,46 +1,14 @@
 #include "disks/DisconnectionRecovery.h"
 
-#include <cctype>
-#include <charconv>
 #include <utility>
 
 #include "foundation/process/Script.h"
+#include "foundation/strings/DecimalInteger.h"
+#include "platform/DiskutilQuery.h"
 
 namespace velmora {
 
 namespace {
-
-std::string trimmed(const std::string& text) {
-    const auto isSpace = [](unsigned char c) { return std::isspace(c) != 0; };
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && isSpace(static_cast<unsigned char>(text[begin]))) ++begin;
-    while (end > begin && isSpace(static_cast<unsigned char>(text[end - 1]))) --end;
-    return text.substr(begin, end - begin);
-}
-
-// A whole decimal integer with an optional sign, nothing else around it.
-std::optional<long long> parseInteger(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (*first == '+') {
-        ++first;
-        if (first == last || *first == '-') return std::nullopt;
-    }
-    long long value = 0;
-    const auto [ptr, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || ptr != last) return std::nullopt;
-    return value;
-}
-
-RunSpec diskutilRun(std::vector<std::string> arguments) {
-    RunSpec request;
-    request.program = DiskDiscovery::diskutilPath;
-    request.arguments = std::move(arguments);
-    request.output = OutputWiring::inherit;
-    request.error = ErrorWiring::inherit;
-    return request;
-}
 
 constexpr const char* enhancedRecoveryScript =
     "# USB subsystem tamamen yenile\n"
@@ -106,7 +74,7 @@ bool DisconnectionRecovery::checkForEnumerationFailure(const DiskInfo& disk) {
         .value(disk.name)
         .code(" | wc -l");
     const std::string output = platform_.runner().runScriptWithOutput(script, ShellRunner::outputMessages());
-    const auto count = parseInteger(trimmed(output));
+    const auto count = parseTrimmedDecimalInteger(output);
     if (!count) return false;
     if (*count >= 1) {
         platform_.diagnostics->line("📊 Enumeration failure sayısı: " + std::to_string(*count) + " - " + disk.name);
@@ -184,7 +152,8 @@ void DisconnectionRecovery::attemptReconnection(const DiskInfo& disk) {
 
 void DisconnectionRecovery::forceReconnectUSBDisk(const DiskInfo& disk) {
     platform_.diagnostics->line("🔄 USB disk yeniden bağlanmaya çalışılıyor: " + disk.name);
-    const RunResult run = platform_.processes->run(diskutilRun({"resetPartition", disk.path}));
+    const RunResult run = platform_.processes->run(
+        diskutilRequest({"resetPartition", disk.path}, OutputWiring::inherit));
     if (!run.started()) {
         platform_.diagnostics->line("❌ USB yeniden bağlanma hatası: " + run.errorDescription);
         attemptMountUnmount(disk);
@@ -197,13 +166,15 @@ void DisconnectionRecovery::forceReconnectUSBDisk(const DiskInfo& disk) {
 }
 
 void DisconnectionRecovery::attemptMountUnmount(const DiskInfo& disk) {
-    const RunResult unmount = platform_.processes->run(diskutilRun({"unmount", "force", disk.path}));
+    const RunResult unmount = platform_.processes->run(
+        diskutilRequest({"unmount", "force", disk.path}, OutputWiring::inherit));
     if (!unmount.started()) {
         platform_.diagnostics->line("❌ Mount/unmount hatası: " + unmount.errorDescription);
         return;
     }
     platform_.scheduler->sleep(unmountPauseSeconds);
-    const RunResult mount = platform_.processes->run(diskutilRun({"mount", disk.path}));
+    const RunResult mount = platform_.processes->run(
+        diskutilRequest({"mount", disk.path}, OutputWiring::inherit));
     if (!mount.started()) {
         platform_.diagnostics->line("❌ Mount/unmount hatası: " + mount.errorDescription);
         return;

@@ -1,30 +1,16 @@
 #include "disks/DiskDiscovery.h"
 
-#include <algorithm>
-#include <cctype>
 #include <utility>
+
+#include "foundation/strings/AsciiCase.h"
+#include "platform/DiskutilQuery.h"
 
 namespace velmora {
 
 namespace {
 
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool mentionsDiskImage(const std::optional<std::string>& text) {
-    return text && lowercased(*text).find("disk image") != std::string::npos;
-}
-
-RunSpec diskutil(std::vector<std::string> arguments) {
-    RunSpec request;
-    request.program = DiskDiscovery::diskutilPath;
-    request.arguments = std::move(arguments);
-    request.output = OutputWiring::pipe;
-    request.error = ErrorWiring::inherit;
-    return request;
+    return text && asciiLowercased(*text).find("disk image") != std::string::npos;
 }
 
 }  // namespace
@@ -32,17 +18,12 @@ RunSpec diskutil(std::vector<std::string> arguments) {
 DiskDiscovery::DiskDiscovery(Platform platform) : platform_(std::move(platform)) {}
 
 std::vector<DiskInfo> DiskDiscovery::getCurrentDisks() const {
-    const RunResult run = platform_.processes->run(diskutil({"list", "-plist"}));
-    if (!run.started()) {
-        platform_.diagnostics->line("Disk listesi alınamadı: " + run.errorDescription);
+    const DiskutilAnswer listing = queryDiskutil(*platform_.processes, {"list", "-plist"}, DiskutilOutputRule::anyBytes);
+    if (!listing.value) {
+        platform_.diagnostics->line("Disk listesi alınamadı: " + listing.failure);
         return {};
     }
-    const PlistParseResult parsed = parsePlist(run.output);
-    if (!parsed.value) {
-        platform_.diagnostics->line("Disk listesi alınamadı: " + parsed.error);
-        return {};
-    }
-    const auto wholeDisks = parsed.value->stringList("WholeDisks");
+    const auto wholeDisks = listing.value->stringList("WholeDisks");
     if (!wholeDisks) return {};
 
     std::vector<DiskInfo> disks;
@@ -53,21 +34,17 @@ std::vector<DiskInfo> DiskDiscovery::getCurrentDisks() const {
 }
 
 std::optional<DiskInfo> DiskDiscovery::getDiskInfo(const std::string& identifier) const {
-    const RunResult run = platform_.processes->run(diskutil({"info", "-plist", identifier}));
-    if (!run.started()) {
-        platform_.diagnostics->line("Disk bilgisi alınamadı: " + run.errorDescription);
+    const DiskutilAnswer description =
+        queryDiskutil(*platform_.processes, {"info", "-plist", identifier}, DiskutilOutputRule::anyBytes);
+    if (!description.value) {
+        platform_.diagnostics->line("Disk bilgisi alınamadı: " + description.failure);
         return std::nullopt;
     }
-    const PlistParseResult parsed = parsePlist(run.output);
-    if (!parsed.value) {
-        platform_.diagnostics->line("Disk bilgisi alınamadı: " + parsed.error);
-        return std::nullopt;
-    }
-    return diskFromInfo(identifier, *parsed.value, platform_.scheduler->now());
+    return diskFromInfo(identifier, *description.value, platform_.scheduler->now());
 }
 
 std::string DiskDiscovery::getDiskStatus(const DiskInfo& disk) const {
-    const RunResult run = platform_.processes->run(diskutil({"info", disk.path}));
+    const RunResult run = platform_.processes->run(diskutilRequest({"info", disk.path}, OutputWiring::pipe));
     const StringTable& strings = *platform_.strings;
     if (!run.started()) return strings.localized("disk_list_error", "Error");
     const std::string text = decodeUTF8(run.output).value_or("");
@@ -103,7 +80,7 @@ std::string DiskDiscovery::displayName(const std::string& identifier, const Plis
         if (!component.empty() && component != "Volumes" && component != "/") return component;
     }
     if (auto volumeName = info.string("VolumeName"); volumeName && !volumeName->empty() &&
-                                                       lowercased(*volumeName) != "disk image") {
+                                                       asciiLowercased(*volumeName) != "disk image") {
         return *volumeName;
     }
     if (auto mediaName = info.string("MediaName"); mediaName && !mediaName->empty() && *mediaName != "Disk Image") {

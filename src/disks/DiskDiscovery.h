@@ -14,8 +14,6 @@ namespace velmora {
 
 class DiskDiscovery {
 public:
-    static constexpr const char* diskutilPath = "/usr/sbin/diskutil";
-
     explicit DiskDiscovery(Platform platform);
 
     std::vector<DiskInfo> getCurrentDisks() const;

@@ -2,11 +2,12 @@
 
 #include <utility>
 
+#include "platform/DiskutilQuery.h"
+
 namespace velmora {
 
 namespace {
 
-constexpr const char* diskutilPath = "/usr/sbin/diskutil";
 constexpr const char* mdutilPath = "/usr/bin/mdutil";
 constexpr const char* xattrPath = "/usr/bin/xattr";
 

@@ -1,43 +1,17 @@
 #include "stabilizer/USBDiskLister.h"
 
-#include <algorithm>
-#include <cctype>
+#include <utility>
 
 #include "foundation/plist/PlistValue.h"
+#include "foundation/strings/AsciiCase.h"
+#include "platform/DiskutilQuery.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr const char* kDiskutil = "/usr/sbin/diskutil";
-
 bool containsDiskImage(const std::string& text) {
-    std::string lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower.find("disk image") != std::string::npos;
-}
-
-// diskutil with its output piped and its error stream left alone; the parsed
-// property list, or the reason there is none.
-struct DiskutilReading {
-    std::optional<PlistValue> value;
-    std::string failure;
-};
-
-DiskutilReading readDiskutil(ProcessLauncher& processes, std::vector<std::string> arguments) {
-    RunSpec request;
-    request.program = kDiskutil;
-    request.arguments = std::move(arguments);
-    request.output = OutputWiring::pipe;
-    request.error = ErrorWiring::inherit;
-    RunResult result = processes.run(request);
-    if (!result.started()) return {std::nullopt, result.errorDescription};
-    auto decoded = decodeUTF8(result.output);
-    if (!decoded) return {std::nullopt, "The data couldn’t be read because it isn’t in the correct format."};
-    PlistParseResult parsed = parsePlist(*decoded);
-    if (!parsed.value) return {std::nullopt, parsed.error};
-    return {std::move(parsed.value), {}};
+    return asciiLowercased(text).find("disk image") != std::string::npos;
 }
 
 }  // namespace
@@ -46,7 +20,8 @@ USBDiskLister::USBDiskLister(std::shared_ptr<ProcessLauncher> processes, std::sh
     : processes_(std::move(processes)), diagnostics_(std::move(diagnostics)) {}
 
 std::vector<USBDiskInfo> USBDiskLister::getCurrentUSBDisks() const {
-    DiskutilReading listing = readDiskutil(*processes_, {"list", "-plist"});
+    // Unlike the disk monitor's discovery, output that is not UTF-8 text is refused.
+    DiskutilAnswer listing = queryDiskutil(*processes_, {"list", "-plist"}, DiskutilOutputRule::utf8TextOnly);
     if (!listing.value) {
         diagnostics_->line("❌ USB disk listesi alınamadı: " + listing.failure);
         return {};
@@ -61,7 +36,7 @@ std::vector<USBDiskInfo> USBDiskLister::getCurrentUSBDisks() const {
 }
 
 std::optional<USBDiskInfo> USBDiskLister::getUSBDiskInfo(const std::string& id) const {
-    DiskutilReading description = readDiskutil(*processes_, {"info", "-plist", id});
+    DiskutilAnswer description = queryDiskutil(*processes_, {"info", "-plist", id}, DiskutilOutputRule::utf8TextOnly);
     if (!description.value) {
         diagnostics_->line("❌ USB disk bilgisi alınamadı: " + description.failure);
         return std::nullopt;

@@ -1,0 +1,32 @@
+#include "platform/DiskutilQuery.h"
+
+#include <utility>
+
+namespace velmora {
+
+RunSpec diskutilRequest(std::vector<std::string> arguments, OutputWiring output) {
+    RunSpec request;
+    request.program = diskutilPath;
+    request.arguments = std::move(arguments);
+    request.output = output;
+    request.error = ErrorWiring::inherit;
+    return request;
+}
+
+DiskutilAnswer queryDiskutil(ProcessLauncher& processes, std::vector<std::string> arguments,
+                             DiskutilOutputRule rule) {
+    const RunResult run = processes.run(diskutilRequest(std::move(arguments), OutputWiring::pipe));
+    if (!run.started()) return {std::nullopt, run.errorDescription};
+    PlistParseResult parsed;
+    if (rule == DiskutilOutputRule::utf8TextOnly) {
+        const auto text = decodeUTF8(run.output);
+        if (!text) return {std::nullopt, "The data couldn’t be read because it isn’t in the correct format."};
+        parsed = parsePlist(*text);
+    } else {
+        parsed = parsePlist(run.output);
+    }
+    if (!parsed.value) return {std::nullopt, std::move(parsed.error)};
+    return {std::move(parsed.value), {}};
+}
+
+}  // namespace velmora
