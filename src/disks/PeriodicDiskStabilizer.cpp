@@ -1,18 +1,12 @@
 #include "disks/PeriodicDiskStabilizer.h"
 
 #include <algorithm>
-#include <cctype>
+#include <iterator>
 #include <utility>
 
-namespace velmora {
+#include "platform/Workspace.h"
 
-namespace {
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-}  // namespace
+namespace velmora {
 
 PeriodicDiskStabilizer::PeriodicDiskStabilizer(Platform platform) : platform_(std::move(platform)) {}
 
@@ -47,10 +41,7 @@ void PeriodicDiskStabilizer::stabilize(const std::vector<DiskInfo>& connectedDis
 bool PeriodicDiskStabilizer::isAdobeApplicationRunning() const {
     for (const auto& app : platform_.workspace->runningApplications()) {
         if (!app.bundleIdentifier) continue;
-        const std::string identifier = lowercased(*app.bundleIdentifier);
-        if (identifier.find("adobe") != std::string::npos || identifier.find("creative") != std::string::npos) {
-            return true;
-        }
+        if (isCreativeBundleIdentifier(*app.bundleIdentifier)) return true;
     }
     return false;
 }

@@ -2,6 +2,7 @@
 // The workspace: running applications and URL opening.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/Date.h"
@@ -26,5 +27,9 @@ public:
     virtual std::vector<RunningApplication> runningApplications() = 0;
     virtual bool openURL(const std::string& url) = 0;
 };
+
+// Whether a bundle identifier names an Adobe or other creative application:
+// it contains "adobe" or "creative", ASCII letters compared without case.
+bool isCreativeBundleIdentifier(std::string_view bundleIdentifier);
 
 }  // namespace velmora

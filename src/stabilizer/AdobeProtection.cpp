@@ -1,17 +1,10 @@
 #include "stabilizer/AdobeProtection.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/Workspace.h"
 
 namespace velmora {
 
 namespace {
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::string joined(const std::vector<std::string>& names, const std::string& separator) {
     std::string text;
@@ -31,8 +24,7 @@ void AdobeProtection::detectAdobeActivity() {
     std::vector<std::string> found;
     for (const auto& app : context_.platform().workspace->runningApplications()) {
         if (!app.bundleIdentifier) continue;
-        std::string lower = lowercased(*app.bundleIdentifier);
-        if (lower.find("adobe") != std::string::npos || lower.find("creative") != std::string::npos) {
+        if (isCreativeBundleIdentifier(*app.bundleIdentifier)) {
             found.push_back(app.localizedName.value_or(*app.bundleIdentifier));
         }
     }
