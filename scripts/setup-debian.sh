@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libplist-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev ccache
 )
 
 missing=()
