@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "disks/MonitorRunnerMessages.h"
 #include "foundation/process/Script.h"
 #include "foundation/strings/DecimalInteger.h"
 #include "platform/DiskutilQuery.h"
@@ -73,7 +74,7 @@ bool DisconnectionRecovery::checkForEnumerationFailure(const DiskInfo& disk) {
               "2>/dev/null | grep -i -F -e ")
         .value(disk.name)
         .code(" | wc -l");
-    const std::string output = platform_.runner().runScriptWithOutput(script, ShellRunner::outputMessages());
+    const std::string output = platform_.runner().runScriptWithOutput(script, monitorOutputMessages());
     const auto count = parseTrimmedDecimalInteger(output);
     if (!count) return false;
     if (*count >= 1) {
@@ -199,7 +200,7 @@ std::optional<Date> DisconnectionRecovery::lastSeenTime(const std::string& ident
 }
 
 void DisconnectionRecovery::runStabilizerScript(const Script& script) const {
-    platform_.runner().runScript(script, ShellRunner::monitorStabilizerMessages());
+    platform_.runner().runScript(script, monitorStabilizerMessages());
 }
 
 void DisconnectionRecovery::recovered(const DiskInfo& disk) {

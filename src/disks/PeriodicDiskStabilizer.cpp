@@ -4,6 +4,7 @@
 #include <iterator>
 #include <utility>
 
+#include "disks/MonitorRunnerMessages.h"
 #include "platform/Workspace.h"
 
 namespace velmora {
@@ -83,7 +84,7 @@ void PeriodicDiskStabilizer::keepMounted(const DiskInfo& disk) const {
 }
 
 void PeriodicDiskStabilizer::run(const Script& script) const {
-    platform_.runner().runScript(script, ShellRunner::monitorStabilizerMessages());
+    platform_.runner().runScript(script, monitorStabilizerMessages());
 }
 
 }  // namespace velmora

@@ -37,8 +37,8 @@ constexpr const char* kVirtualMemoryScript =
 // The collaborators share one context; they live exactly as long as the
 // stabilizer, so queued work that holds the stabilizer may use them.
 struct AutomaticUSBStabilizer::Parts {
-    Parts(const Platform& platform, std::weak_ptr<AutomaticUSBStabilizer> owner)
-        : context(platform, std::move(owner)),
+    Parts(const Platform& platform, std::weak_ptr<void> owner, StabilizerContext::ActionWriter writeAction)
+        : context(platform, std::move(owner), std::move(writeAction)),
           lister(platform.processes, platform.diagnostics),
           adobe(context, platform.scheduler->now()),
           power(context),
@@ -61,7 +61,14 @@ struct AutomaticUSBStabilizer::Parts {
 
 std::shared_ptr<AutomaticUSBStabilizer> AutomaticUSBStabilizer::create(Platform platform) {
     std::shared_ptr<AutomaticUSBStabilizer> stabilizer(new AutomaticUSBStabilizer(std::move(platform)));
-    stabilizer->parts_ = std::make_unique<Parts>(stabilizer->platform_, stabilizer->weak_from_this());
+    // The context calls the writer only while it holds the stabilizer alive.
+    AutomaticUSBStabilizer* raw = stabilizer.get();
+    stabilizer->parts_ = std::make_unique<Parts>(
+        stabilizer->platform_, stabilizer->weak_from_this(),
+        [raw](std::optional<StabilityLevel> level, const std::string& action) {
+            if (level) raw->currentStabilityLevel.set(*level);
+            raw->lastStabilizationAction.set(action);
+        });
     stabilizer->startAutomaticStabilization();
     return stabilizer;
 }
@@ -104,12 +111,18 @@ void AutomaticUSBStabilizer::stopAutomaticStabilization() {
         if (*timer) (*timer)->invalidate();
     }
     parts_->power.releasePowerAssertion();
-    parts_->context.onMain([](AutomaticUSBStabilizer& stabilizer) {
+    onMain([](AutomaticUSBStabilizer& stabilizer) {
         stabilizer.currentStabilityLevel.set(StabilityLevel::monitoring);
         stabilizer.lastStabilizationAction.set("Automatic stabilization stopped");
         stabilizer.powerManagementActive.set(false);
     });
     parts_->context.log("🛑 Automatic USB Stabilizer: DURDURULDU");
+}
+
+void AutomaticUSBStabilizer::onMain(std::function<void(AutomaticUSBStabilizer&)> change) {
+    platform_.scheduler->asyncMain([weak = weak_from_this(), change = std::move(change)] {
+        if (auto self = weak.lock()) change(*self);
+    });
 }
 
 void AutomaticUSBStabilizer::endWatchdog() {
@@ -150,6 +163,11 @@ void AutomaticUSBStabilizer::publishDetectedControllers(std::vector<USBControlle
 
 void AutomaticUSBStabilizer::startAdvancedPowerManagement() {
     if (!parts_->controllers.startAdvancedPowerManagement(usbControllerInfo.get())) return;
+    onMain([](AutomaticUSBStabilizer& stabilizer) {
+        stabilizer.powerManagementActive.set(true);
+        stabilizer.currentStabilityLevel.set(StabilityLevel::powerManagement);
+        stabilizer.lastStabilizationAction.set("🔋 Advanced power management active");
+    });
     powerManagementTimer_ = platform_.scheduler->scheduleRepeatingTimer(120.0, [weak = weak_from_this()] {
         if (auto self = weak.lock()) self->performPowerManagementCycle();
     });
@@ -197,8 +215,9 @@ void AutomaticUSBStabilizer::monitorUSBDisks() {
     for (const auto& disk : disks) names.insert(disk.name);
     const std::set<std::string> publishedNames(published.begin(), published.end());
     if (names != publishedNames) {
-        parts_->context.onMain([current = std::vector<std::string>(names.begin(), names.end())](
-                                   AutomaticUSBStabilizer& stabilizer) { stabilizer.usbDisksProtected.set(current); });
+        onMain([current = std::vector<std::string>(names.begin(), names.end())](AutomaticUSBStabilizer& stabilizer) {
+            stabilizer.usbDisksProtected.set(current);
+        });
     }
     // Counts only: one disk swapped for another between ticks is not a change.
     if (names.size() != previous) {

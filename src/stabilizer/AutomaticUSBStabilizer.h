@@ -11,6 +11,7 @@
 // serial queue "usb.auto.stabilizer"; the check after a system-wide recovery
 // runs on a global queue.
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,9 @@ private:
     void performStabilizationCycle();
     void performPowerManagementCycle();
 
+    // Queues a change of the published state; it does nothing once the
+    // stabilizer is gone.
+    void onMain(std::function<void(AutomaticUSBStabilizer&)> change);
     // A repeating main-thread timer whose tick queues `work` on the
     // stabilizer's queue, holding the stabilizer weakly at both steps.
     std::shared_ptr<Timer> scheduleQueuedTimer(double interval, void (AutomaticUSBStabilizer::*work)());

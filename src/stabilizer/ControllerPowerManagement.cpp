@@ -1,6 +1,5 @@
 #include "stabilizer/ControllerPowerManagement.h"
 
-#include "stabilizer/AutomaticUSBStabilizer.h"
 #include "stabilizer/USBControllerParser.h"
 
 namespace velmora {
@@ -113,11 +112,6 @@ bool ControllerPowerManagement::startAdvancedPowerManagement(const std::vector<U
                 break;
         }
     }
-    context_.onMain([](AutomaticUSBStabilizer& stabilizer) {
-        stabilizer.powerManagementActive.set(true);
-        stabilizer.currentStabilityLevel.set(StabilityLevel::powerManagement);
-        stabilizer.lastStabilizationAction.set("🔋 Advanced power management active");
-    });
     return true;
 }
 

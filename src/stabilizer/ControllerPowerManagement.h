@@ -21,8 +21,8 @@ public:
     // Stabilizer's queue: reads and parses the tree.
     std::vector<USBControllerInfo> readControllers() const;
     // Main thread, given the published list: runs the chip scripts. Returns
-    // whether the keep-alive timer should be scheduled (problem controllers
-    // exist); the published level is queued here too.
+    // whether problem controllers exist, that is whether the stabilizer turns
+    // to its power-management level and schedules the keep-alive timer.
     bool startAdvancedPowerManagement(const std::vector<USBControllerInfo>& controllers) const;
     void performRealtekRTL9210BPowerManagement(const USBControllerInfo& controller) const;
     // Stabilizer's queue: the keep-alive pass over the published list.

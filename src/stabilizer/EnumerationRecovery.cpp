@@ -99,7 +99,7 @@ void EnumerationRecovery::performSystemWideEnumerationRecovery() {
     reinitializeUSBControllers();
     // The check holds the stabilizer strongly: it must happen even if the
     // stabilizer is stopped or dropped meanwhile.
-    auto owner = context_.owner().lock();
+    auto owner = context_.holdOwner();
     context_.platform().scheduler->asyncGlobalAfter(QualityOfService::defaultQoS, 5.0, [this, owner] {
         if (owner) verifySystemWideRecovery();
     });

@@ -12,25 +12,6 @@ const std::string kZsh = "/bin/zsh";
 ShellRunner::ShellRunner(std::shared_ptr<ProcessLauncher> launcher, std::shared_ptr<Diagnostics> diagnostics)
     : launcher_(std::move(launcher)), diagnostics_(std::move(diagnostics)) {}
 
-const SudoRunnerMessages& ShellRunner::stabilizerMessages() {
-    static const SudoRunnerMessages messages{
-        "⚠️ Sudo command skipped for security: operation requires user authorization",
-        "⚠️ Non-critical operation skipped: "};
-    return messages;
-}
-
-const SudoRunnerMessages& ShellRunner::outputMessages() {
-    static const SudoRunnerMessages messages{"⚠️ Sudo command skipped for security",
-                                             "⚠️ Non-critical operation failed: "};
-    return messages;
-}
-
-const SudoRunnerMessages& ShellRunner::monitorStabilizerMessages() {
-    static const SudoRunnerMessages messages{"⚠️ Sudo stabilization command skipped for security",
-                                             "⚠️ Non-critical stabilization operation skipped: "};
-    return messages;
-}
-
 // A run that hit its deadline or the output cap produced nothing usable, so
 // every runner treats it like a failed start and prints that message.
 void ShellRunner::runScript(const Script& script, const SudoRunnerMessages& messages) const {

@@ -12,7 +12,8 @@
 
 namespace velmora {
 
-// What differs between the sudo-rule runners: their two messages.
+// What differs between the sudo-rule runners: their two messages, which each
+// owner keeps with its own code.
 struct SudoRunnerMessages {
     std::string skipped;       // printed when "sudo" remains after the rule
     std::string startFailure;  // followed by the error's description
@@ -33,11 +34,6 @@ public:
     // The program with its arguments, streams inherited; true when it exits 0.
     // A start failure prints "❌ Komut hatası: " + description.
     bool executeCommand(const std::string& program, const std::vector<std::string>& arguments) const;
-
-    // The three owners' message sets.
-    static const SudoRunnerMessages& stabilizerMessages();      // executeShellScript
-    static const SudoRunnerMessages& outputMessages();          // executeShellScriptWithOutput
-    static const SudoRunnerMessages& monitorStabilizerMessages();  // executeStabilizerScript
 
     ProcessLauncher& launcher() const { return *launcher_; }
     Diagnostics& diagnostics() const { return *diagnostics_; }

@@ -12,6 +12,14 @@ namespace {
 using testing::ScriptedProcessLauncher;
 using testing::TempFolder;
 
+// Message sets as the owners word them; the runner prints whichever it is given.
+const SudoRunnerMessages kScriptMessages{"⚠️ Sudo command skipped for security: operation requires user authorization",
+                                         "⚠️ Non-critical operation skipped: "};
+const SudoRunnerMessages kOutputMessages{"⚠️ Sudo command skipped for security",
+                                         "⚠️ Non-critical operation failed: "};
+const SudoRunnerMessages kStabilizationMessages{"⚠️ Sudo stabilization command skipped for security",
+                                                "⚠️ Non-critical stabilization operation skipped: "};
+
 class ShellRunnerTest : public ::testing::Test {
 protected:
     std::shared_ptr<ScriptedProcessLauncher> processes = std::make_shared<ScriptedProcessLauncher>();
@@ -26,7 +34,7 @@ protected:
 };
 
 TEST_F(ShellRunnerTest, EachRunnerWiresItsRun) {
-    runner.runScript(Script("sudo pmset -a disksleep 0"), ShellRunner::stabilizerMessages());
+    runner.runScript(Script("sudo pmset -a disksleep 0"), kScriptMessages);
     RunSpec run = onlyRun();
     EXPECT_EQ(run.program, "/bin/sh");
     EXPECT_EQ(run.arguments, (std::vector<std::string>{"-c", "pmset -a disksleep 0"}));
@@ -36,7 +44,7 @@ TEST_F(ShellRunnerTest, EachRunnerWiresItsRun) {
 
     processes->clearRecord();
     processes->setFallback([](const RunSpec&) { return ScriptedProcessLauncher::exited(1, "listing\n"); });
-    EXPECT_EQ(runner.runScriptWithOutput(Script("sudo\nioreg -l"), ShellRunner::outputMessages()), "listing\n");
+    EXPECT_EQ(runner.runScriptWithOutput(Script("sudo\nioreg -l"), kOutputMessages), "listing\n");
     run = onlyRun();
     EXPECT_EQ(run.arguments, (std::vector<std::string>{"-c", "ioreg -l"}));
     EXPECT_EQ(run.output, OutputWiring::pipe);
@@ -63,9 +71,9 @@ TEST_F(ShellRunnerTest, EachRunnerWiresItsRun) {
 
 TEST_F(ShellRunnerTest, RefusedScriptsPrintTheOwnersSkipMessageAndDoNotRun) {
     const Script refused("pmset -a sleep 0; sudo");
-    runner.runScript(refused, ShellRunner::stabilizerMessages());
-    EXPECT_EQ(runner.runScriptWithOutput(refused, ShellRunner::outputMessages()), "");
-    runner.runScript(refused, ShellRunner::monitorStabilizerMessages());
+    runner.runScript(refused, kScriptMessages);
+    EXPECT_EQ(runner.runScriptWithOutput(refused, kOutputMessages), "");
+    runner.runScript(refused, kStabilizationMessages);
     EXPECT_TRUE(processes->runs().empty());
     EXPECT_EQ(diagnostics->lines(), (std::vector<std::string>{
                                         "⚠️ Sudo command skipped for security: operation requires user authorization",
@@ -86,9 +94,9 @@ TEST_F(ShellRunnerTest, FailedRunsPrintTheStartFailureMessage) {
             return result;
         });
         diagnostics->clear();
-        runner.runScript(Script("true"), ShellRunner::stabilizerMessages());
-        EXPECT_EQ(runner.runScriptWithOutput(Script("true"), ShellRunner::outputMessages()), "");
-        runner.runScript(Script("true"), ShellRunner::monitorStabilizerMessages());
+        runner.runScript(Script("true"), kScriptMessages);
+        EXPECT_EQ(runner.runScriptWithOutput(Script("true"), kOutputMessages), "");
+        runner.runScript(Script("true"), kStabilizationMessages);
         EXPECT_EQ(runner.runZshWithResult(Script("true")), "");
         EXPECT_FALSE(runner.executeCommand("/bin/true", {}));
         EXPECT_EQ(diagnostics->lines(), (std::vector<std::string>{
@@ -116,7 +124,7 @@ TEST_F(ShellRunnerTest, ResultsFollowExitStatusAndEncoding) {
     EXPECT_FALSE(runner.executeCommand("/bin/killed", {}));
 
     processes->setFallback([](const RunSpec&) { return ScriptedProcessLauncher::exited(0, "bad \xC0\xAF bytes"); });
-    EXPECT_EQ(runner.runScriptWithOutput(Script("x"), ShellRunner::outputMessages()), "");
+    EXPECT_EQ(runner.runScriptWithOutput(Script("x"), kOutputMessages), "");
     EXPECT_EQ(runner.runZshWithResult(Script("x")), "");
     EXPECT_TRUE(diagnostics->lines().empty());
 }
@@ -147,12 +155,12 @@ TEST(ShellRunnerQuotingTest, HostileValuesStayData) {
     for (const std::string& value : values) {
         Script script;
         script.code("printf '%s' ").value(value);
-        EXPECT_EQ(runner.runScriptWithOutput(script, ShellRunner::outputMessages()), value);
+        EXPECT_EQ(runner.runScriptWithOutput(script, kOutputMessages), value);
 
         Script literal;
         literal.code("printf '%s\\n' ").value(value).code(" | grep -c -F -e ").value(value);
         if (!value.empty() && value.find('\n') == std::string::npos) {
-            EXPECT_EQ(runner.runScriptWithOutput(literal, ShellRunner::outputMessages()), "1\n") << value;
+            EXPECT_EQ(runner.runScriptWithOutput(literal, kOutputMessages), "1\n") << value;
         }
     }
     EXPECT_FALSE(folder.exists("CANARY"));
@@ -167,7 +175,7 @@ TEST(ShellRunnerStartFailureTest, MissingShellIsReportedWithItsName) {
     auto diagnostics = std::make_shared<CapturingDiagnostics>();
     ShellRunner runner(std::make_shared<PosixProcessLauncher>(options, diagnostics), diagnostics);
 
-    runner.runScript(Script("true"), ShellRunner::stabilizerMessages());
+    runner.runScript(Script("true"), kScriptMessages);
     EXPECT_EQ(runner.runZshWithResult(Script("true")), "");
     EXPECT_FALSE(runner.executeCommand("/usr/sbin/diskutil", {"list"}));
     EXPECT_EQ(diagnostics->lines(), (std::vector<std::string>{
