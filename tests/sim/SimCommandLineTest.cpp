@@ -7,7 +7,7 @@
 
 #include "SimTestSupport.h"
 
-#ifdef VELMORA_SIM_PATH
+#ifdef VELMORA_SIM_COMMAND_BUILT
 
 namespace velmora::sim {
 namespace {
@@ -16,7 +16,7 @@ using testing::CommandResult;
 using testing::ScratchFolder;
 using testing::runHost;
 
-CommandResult sim(const std::vector<std::string>& arguments) { return runHost(VELMORA_SIM_PATH, arguments); }
+CommandResult sim(const std::vector<std::string>& arguments) { return runHost(velmora::testing::simCommandProgram(), arguments); }
 
 class SimCommandLineTest : public ::testing::Test {
 protected:

@@ -16,6 +16,7 @@
 #include "sim/state/Machine.h"
 #include "sim/state/MachineFolder.h"
 #include "sim/state/ScenarioLibrary.h"
+#include "support/BuildPaths.h"
 
 namespace velmora::sim::testing {
 
@@ -51,20 +52,11 @@ private:
 // The stand-in binary when it is built; any program otherwise (the links
 // then only have to exist).
 inline std::string toolBinary() {
-#ifdef VELMORA_SIM_TOOL_PATH
-    return VELMORA_SIM_TOOL_PATH;
-#else
-    return "/bin/true";
-#endif
+    const std::string built = velmora::testing::simToolProgram();
+    return built.empty() ? "/bin/true" : built;
 }
 
-inline bool haveRealTools() {
-#ifdef VELMORA_SIM_TOOL_PATH
-    return true;
-#else
-    return false;
-#endif
-}
+inline bool haveRealTools() { return !velmora::testing::simToolProgram().empty(); }
 
 // A machine folder made from a scenario inside a scratch folder.
 class ScratchMachine {
