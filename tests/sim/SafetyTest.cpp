@@ -29,10 +29,7 @@ struct ProgramRun {
     std::vector<std::string> lines;
 };
 
-std::string dataFile() {
-    std::string here = __FILE__;
-    return here.substr(0, here.rfind('/')) + "/data/program-scripts.txt";
-}
+std::string dataFile() { return velmora::testing::sourcePath("tests/sim/data/program-scripts.txt"); }
 
 std::vector<ProgramRun> loadRuns() {
     std::ifstream in(dataFile());

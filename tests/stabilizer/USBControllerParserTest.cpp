@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "foundation/diagnostics/Diagnostics.h"
+#include "support/BuildPaths.h"
 
 namespace velmora {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 const Date kNow = dateFromSeconds(1767225600.0);
 
 std::string sample(const std::string& name) {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "data" / name);
+    std::ifstream in(testing::sourcePath("tests/stabilizer/data/" + name));
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
