@@ -70,7 +70,6 @@ const std::vector<ToolLink>& ToolTree::links() {
         {"bin/date", "date"},
         {"usr/bin/pmset", "pmset"},
         {"usr/sbin/sysctl", "sysctl"},
-        {"usr/bin/sysctl", "sysctl"},
         {"sbin/mount", "mount"},
         {"sbin/umount", "umount"},
         {"usr/bin/mdutil", "mdutil"},

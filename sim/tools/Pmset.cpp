@@ -1,5 +1,8 @@
 // pmset: settings and assertions are readable by anyone; changing anything
-// needs root, which a standard user does not have.
+// needs root, which a standard user does not have. As pmset's published
+// source does, a settings change by a standard user is refused on standard
+// output with exit status 0, and an unknown setting name gets the usage text
+// on standard output and exit status 1, for root too.
 #include <cstdio>
 #include <map>
 #include <set>
@@ -71,10 +74,18 @@ void printSettings(ToolContext& ctx) {
     }
 }
 
-int refuse(ToolContext& ctx) {
-    ctx.err += "'" + ctx.invokedAsOnMac() + "' must be run as root...\n";
-    return 1;
+const std::set<std::string>& knownSettings() {
+    static const std::set<std::string> names = {
+        "displaysleep", "dim",          "disksleep",     "sleep",          "womp",          "ring",
+        "autorestart",  "lidwake",      "acwake",        "lessbright",     "halfdim",       "sms",
+        "hibernatemode", "hibernatefile", "standby",     "standbydelay",   "standbydelaylow", "standbydelayhigh",
+        "highstandbythreshold", "autopoweroff", "autopoweroffdelay", "powernap", "ttyskeepawake",
+        "networkoversleep", "destroyfvkeyonstandby", "gpuswitch", "disablesleep", "tcpkeepalive",
+        "proximitywake", "lowpowermode", "powermode", "darkwakes", "sleepservices"};
+    return names;
 }
+
+std::string refusal(ToolContext& ctx) { return "'" + ctx.invokedAsOnMac() + "' must be run as root...\n"; }
 
 }  // namespace
 
@@ -102,18 +113,25 @@ int runPmset(ToolContext& ctx, const ToolArguments& args) {
         ctx.err += kUsage;
         return 1;
     }
-    if (!ctx.state().userIsAdmin) return refuse(ctx);
-    if (!scoped) return 0;
+    if (!scoped) {
+        if (ctx.state().userIsAdmin) return 0;
+        ctx.err += refusal(ctx);
+        return 1;
+    }
     // After the scope: "force" may stand alone, everything else comes in pairs.
     std::vector<std::pair<std::string, std::string>> changes;
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "force") continue;
-        if (i + 1 >= args.size()) {
-            ctx.err += kUsage;
+        if (i + 1 >= args.size() || !knownSettings().count(args[i])) {
+            ctx.out += kUsage;
             return 1;
         }
         changes.emplace_back(args[i], args[i + 1]);
         ++i;
+    }
+    if (!ctx.state().userIsAdmin) {
+        ctx.out += refusal(ctx);
+        return 0;
     }
     ctx.update([&](MachineState& s) {
         for (const auto& [name, value] : changes) s.pmset[name] = value;

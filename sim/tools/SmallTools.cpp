@@ -27,18 +27,30 @@ int runPurge(ToolContext& ctx, const ToolArguments& args) {
 }
 
 int runMemoryPressure(ToolContext& ctx, const ToolArguments& args) {
+    bool simulate = false;
+    bool level = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         long long n = 0;
-        if (a == "-S" || a == "-Q") continue;
-        if ((a == "-s" || a == "-p") && i + 1 < args.size() && text::parseInteger(args[i + 1], n) && n >= 0) {
+        if (a == "-S") {
+            simulate = true;
+        } else if (a == "-Q") {
+            continue;
+        } else if ((a == "-s" || a == "-p") && i + 1 < args.size() && text::parseInteger(args[i + 1], n) && n >= 0) {
             ++i;
         } else if (a == "-l" && i + 1 < args.size() && (args[i + 1] == "warn" || args[i + 1] == "critical")) {
+            level = true;
             ++i;
         } else {
             ctx.err += "Usage: memory_pressure [-l level] | [-p percent_free] | [-S -l level] | [-s sleep_seconds]\n";
             return 1;
         }
+    }
+    // Simulated pressure needs a level; without one nothing happens and the
+    // tool still exits 0.
+    if (simulate && !level) {
+        ctx.out += "Expected level with -l along with \"simulated\" mode.\n";
+        return 0;
     }
     ctx.out +=
         "The system has 17179869184 (1048576 pages with a page size of 16384).\n"

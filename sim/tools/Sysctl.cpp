@@ -60,6 +60,7 @@ int runSysctl(ToolContext& ctx, const ToolArguments& args) {
             return 1;
         }
         if (!state.userIsAdmin) {
+            printVariable(ctx, name, known->second, valueOnly);
             ctx.err += "sysctl: " + operand + ": Operation not permitted\n";
             status = 1;
             continue;

@@ -1,5 +1,7 @@
-// top in logging mode (-l): the summary block and the process table with
-// every column, sorted (-o) and cut to -n rows.
+// top in logging mode (-l): per sample the summary block and the process
+// table with every column, sorted (-o) and cut to -n rows. As on a Mac, the
+// first sample has no earlier one to measure against and shows 0.0 %CPU for
+// every process; later samples, -s seconds apart, show the machine's figures.
 #include <algorithm>
 #include <cstdio>
 
@@ -62,16 +64,59 @@ std::string row(const ProcessEntry& p, double now) {
     return line + "\n";
 }
 
+// More samples than this are cut short, so a run can never hold its caller long.
+constexpr long long kMostSamples = 10;
+
+void printSample(ToolContext& ctx, std::vector<ProcessEntry> processes, const std::string& order, long limit) {
+    std::stable_sort(processes.begin(), processes.end(), [&](const ProcessEntry& a, const ProcessEntry& b) {
+        if (order == "cpu") return a.cpu > b.cpu;
+        if (order == "mem") return a.memoryMB > b.memoryMB;
+        if (order == "command") return a.name > b.name;
+        return a.pid > b.pid;
+    });
+    double totalCpu = 0;
+    int running = 0;
+    for (const auto& p : processes) {
+        totalCpu += p.cpu;
+        if (p.cpu > 0.5) ++running;
+    }
+    double user = std::min(95.0, totalCpu * 0.6 / 8);
+    double sys = std::min(4.0, totalCpu * 0.4 / 8);
+    std::string& out = ctx.out;
+    out += "Processes: " + std::to_string(processes.size()) + " total, " + std::to_string(running) + " running, " +
+           std::to_string(processes.size() - running) + " sleeping, " + std::to_string(processes.size() * 4) +
+           " threads \n";
+    out += LocalTime::format(LocalTime::broken(ctx.now()), "%Y/%m/%d %H:%M:%S") + "\n";
+    out += "Load Avg: 1.52, 1.61, 1.70 \n";
+    out += "CPU usage: " + fixed(user, 2) + "% user, " + fixed(sys, 2) + "% sys, " + fixed(100 - user - sys, 2) +
+           "% idle \n";
+    out += "SharedLibs: 907M resident, 138M data, 131M linkedit.\n";
+    out += "MemRegions: 169553 total, 12G resident, 259M private, 7992M shared.\n";
+    out += "PhysMem: 15G used (2231M wired, 711M compressor), 389M unused.\n";
+    out += "VM: 269T vsize, 5703M framework vsize, 0(0) swapins, 0(0) swapouts.\n";
+    out += "Networks: packets: 78601152/90G in, 67155094/63G out.\n";
+    out += "Disks: 98013551/1643G read, 57644552/2729G written.\n";
+    out += "\n";
+    out += std::string(kHeader) + "\n";
+    std::size_t shown = limit < 0 ? processes.size() : std::min(processes.size(), static_cast<std::size_t>(limit));
+    for (std::size_t i = 0; i < shown; ++i) out += row(processes[i], ctx.now());
+}
+
 }  // namespace
 
 int runTop(ToolContext& ctx, const ToolArguments& args) {
     std::string order = "pid";
     long limit = -1;
+    long long samples = 1;
+    long long delay = 1;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         bool hasValue = i + 1 < args.size();
         long long n = 0;
         if ((a == "-l" || a == "-s") && hasValue && text::parseInteger(args[i + 1], n) && n >= 0) {
+            // -l 0 means "until interrupted" on a Mac; here it is the cap.
+            if (a == "-l") samples = n == 0 ? kMostSamples : std::min(n, kMostSamples);
+            if (a == "-s") delay = n;
             ++i;
         } else if (a == "-n" && hasValue && text::parseInteger(args[i + 1], n) && n >= 0) {
             limit = static_cast<long>(n);
@@ -97,41 +142,17 @@ int runTop(ToolContext& ctx, const ToolArguments& args) {
             return 1;
         }
     }
-    const MachineState& state = ctx.state();
-    std::vector<const ProcessEntry*> processes;
-    for (const auto& p : state.processes) processes.push_back(&p);
-    std::stable_sort(processes.begin(), processes.end(), [&](const ProcessEntry* a, const ProcessEntry* b) {
-        if (order == "cpu") return a->cpu > b->cpu;
-        if (order == "mem") return a->memoryMB > b->memoryMB;
-        if (order == "command") return a->name > b->name;
-        return a->pid > b->pid;
-    });
-    double totalCpu = 0;
-    int running = 0;
-    for (const auto* p : processes) {
-        totalCpu += p->cpu;
-        if (p->cpu > 0.5) ++running;
+    const std::vector<ProcessEntry> measured = ctx.state().processes;
+    for (long long sample = 0; sample < samples; ++sample) {
+        if (sample == 0) {
+            std::vector<ProcessEntry> unmeasured = measured;
+            for (auto& p : unmeasured) p.cpu = 0;
+            printSample(ctx, std::move(unmeasured), order, limit);
+            continue;
+        }
+        ctx.sleep(static_cast<double>(delay));
+        printSample(ctx, measured, order, limit);
     }
-    double user = std::min(95.0, totalCpu * 0.6 / 8);
-    double sys = std::min(4.0, totalCpu * 0.4 / 8);
-    std::string& out = ctx.out;
-    out += "Processes: " + std::to_string(processes.size()) + " total, " + std::to_string(running) + " running, " +
-           std::to_string(processes.size() - running) + " sleeping, " + std::to_string(processes.size() * 4) +
-           " threads \n";
-    out += LocalTime::format(LocalTime::broken(ctx.now()), "%Y/%m/%d %H:%M:%S") + "\n";
-    out += "Load Avg: 1.52, 1.61, 1.70 \n";
-    out += "CPU usage: " + fixed(user, 2) + "% user, " + fixed(sys, 2) + "% sys, " + fixed(100 - user - sys, 2) +
-           "% idle \n";
-    out += "SharedLibs: 907M resident, 138M data, 131M linkedit.\n";
-    out += "MemRegions: 169553 total, 12G resident, 259M private, 7992M shared.\n";
-    out += "PhysMem: 15G used (2231M wired, 711M compressor), 389M unused.\n";
-    out += "VM: 269T vsize, 5703M framework vsize, 0(0) swapins, 0(0) swapouts.\n";
-    out += "Networks: packets: 78601152/90G in, 67155094/63G out.\n";
-    out += "Disks: 98013551/1643G read, 57644552/2729G written.\n";
-    out += "\n";
-    out += std::string(kHeader) + "\n";
-    std::size_t shown = limit < 0 ? processes.size() : std::min(processes.size(), static_cast<std::size_t>(limit));
-    for (std::size_t i = 0; i < shown; ++i) out += row(*processes[i], ctx.now());
     return 0;
 }
 

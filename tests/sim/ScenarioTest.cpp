@@ -89,13 +89,14 @@ TEST(Scenarios, MachineFolderGetsMountFoldersAndToolLinks) {
     struct stat info {};
     EXPECT_EQ(::stat((mac.dir() + "/Volumes/Velmora SSD").c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
-    for (const char* tool : {"/usr/sbin/diskutil", "/usr/bin/sysctl", "/usr/sbin/sysctl", "/bin/sh", "/bin/zsh",
+    for (const char* tool : {"/usr/sbin/diskutil", "/usr/sbin/sysctl", "/bin/sh", "/bin/zsh",
                              "/sbin/mount", "/usr/bin/log", "/bin/date",
                              "/System/Library/Frameworks/CoreServices.framework/Frameworks/LaunchServices.framework/"
                              "Support/lsregister"}) {
         EXPECT_EQ(::lstat((mac.dir() + tool).c_str(), &info), 0) << tool;
         EXPECT_TRUE(S_ISLNK(info.st_mode)) << tool;
     }
+    EXPECT_NE(::lstat((mac.dir() + "/usr/bin/sysctl").c_str(), &info), 0) << "sysctl lives in /usr/sbin only";
     EXPECT_EQ(::lstat((mac.dir() + "/.velmora-sim/host-bin/grep").c_str(), &info), 0);
     // Nothing that changes the host is among the host utilities.
     for (const char* forbidden : {"mount", "umount", "sysctl", "chmod", "kill", "killall", "rm", "sudo", "sh"}) {

@@ -13,6 +13,7 @@ struct PrivilegedCase {
     int refusedStatus;
     std::string refusal;  // standard error as a standard user
     std::function<bool(const MachineState&)> changed;
+    std::string refusalOutput = "";  // standard output as a standard user
 };
 
 class PrivilegeTest : public ToolFixture {
@@ -21,12 +22,15 @@ protected:
         std::string ssd = dir() + "/Volumes/Velmora SSD";
         std::string archive = dir() + "/Volumes/Archive";
         return {
-            {"pmset", {"-a", "disksleep", "0"}, 1, "'pmset' must be run as root...\n",
-             [](const MachineState& s) { return s.pmset.at("disksleep") == "0"; }},
-            {"pmset", {"-b", "disablesleep", "1"}, 1, "'pmset' must be run as root...\n",
-             [](const MachineState& s) { return s.pmset.count("disablesleep") && s.pmset.at("disablesleep") == "1"; }},
+            // pmset refuses on standard output and reports success.
+            {"pmset", {"-a", "disksleep", "0"}, 0, "", [](const MachineState& s) { return s.pmset.at("disksleep") == "0"; },
+             "'pmset' must be run as root...\n"},
+            {"pmset", {"-b", "disablesleep", "1"}, 0, "",
+             [](const MachineState& s) { return s.pmset.count("disablesleep") && s.pmset.at("disablesleep") == "1"; },
+             "'pmset' must be run as root...\n"},
+            // sysctl prints the old value before it tries.
             {"sysctl", {"-w", "kern.maxfiles=65536"}, 1, "sysctl: kern.maxfiles=65536: Operation not permitted\n",
-             [](const MachineState& s) { return s.sysctl.at("kern.maxfiles") == "65536"; }},
+             [](const MachineState& s) { return s.sysctl.at("kern.maxfiles") == "65536"; }, "kern.maxfiles: 245760\n"},
             {"mount", {"-u", "-o", "noatime,async", archive}, 1,
              "mount_hfs: /dev/disk5s2 on " + archive + ": Operation not permitted\n",
              [](const MachineState& s) { return s.disks[5].volumes[1].mountOptions == "noatime,async"; }},
@@ -54,6 +58,9 @@ TEST_F(PrivilegeTest, StandardUserIsRefusedAndNothingChanges) {
         EXPECT_EQ(r.exitStatus, c.refusedStatus) << c.tool << " " << c.args[0];
         if (!c.refusal.empty()) {
             EXPECT_EQ(r.err, c.refusal) << c.tool;
+        }
+        if (!c.refusalOutput.empty()) {
+            EXPECT_EQ(r.out, c.refusalOutput) << c.tool;
         }
         if (c.changed) {
             EXPECT_FALSE(c.changed(state())) << c.tool << " changed the machine";
@@ -116,9 +123,19 @@ TEST_F(PrivilegeTest, PmsetReadsWorkForEveryone) {
 }
 
 TEST_F(PrivilegeTest, RefusalEchoesTheProgramPathOfAnAbsoluteStart) {
-    auto r = runLinked("usr/bin/pmset", {"-a", "usbsleep", "0"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.error, "'/usr/bin/pmset' must be run as root...\n");
+    auto r = runLinked("usr/bin/pmset", {"-b", "disablesleep", "1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, "'/usr/bin/pmset' must be run as root...\n");
+}
+
+TEST_F(PrivilegeTest, PmsetRejectsUnknownSettingsForEveryone) {
+    for (bool admin : {false, true}) {
+        change([admin](MachineState& s) { s.userIsAdmin = admin; });
+        auto r = run("pmset", {"-a", "usbsleep", "0"});
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.out.rfind("Usage: pmset", 0), 0u) << r.out;
+        EXPECT_EQ(state().pmset.count("usbsleep"), 0u);
+    }
 }
 
 }  // namespace

@@ -50,13 +50,15 @@ TEST_F(StandInBinaryTest, ReaderThatStopsEarlyStillGetsAJournalEntry) {
 TEST_F(StandInBinaryTest, ManyToolProcessesAtOnceKeepStateAndJournalWhole) {
     machine().clearJournal();
     change([](MachineState& s) { s.userIsAdmin = true; });
+    const std::vector<std::string> settings = {"displaysleep", "dim",     "disksleep",  "sleep",   "womp",    "ring",
+                                               "autorestart",  "lidwake", "acwake",     "lessbright", "halfdim", "sms"};
     std::string script;
-    for (int i = 0; i < 12; ++i) script += "pmset -a setting" + std::to_string(i) + " " + std::to_string(i) + " & ";
+    for (int i = 0; i < 12; ++i) script += "pmset -a " + settings[i] + " 1" + std::to_string(i) + " & ";
     script += "wait";
     auto r = runScript(script);
     EXPECT_EQ(r.status, 0) << r.error;
     MachineState s = state();
-    for (int i = 0; i < 12; ++i) EXPECT_EQ(s.pmset["setting" + std::to_string(i)], std::to_string(i)) << i;
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(s.pmset[settings[i]], "1" + std::to_string(i)) << settings[i];
     auto journal = machine().journal();
     EXPECT_EQ(journal.size(), 12u);
     for (const auto& entry : journal) {

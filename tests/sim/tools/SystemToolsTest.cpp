@@ -24,7 +24,7 @@ protected:
     }
 };
 
-TEST_F(SystemToolsTest, TopListsTheBusiestProcessesFirst) {
+TEST_F(SystemToolsTest, TopMeasuresFromTheSecondSampleOnAndListsTheBusiestFirst) {
     change([](MachineState& s) {
         ProcessEntry p;
         p.pid = 4242;
@@ -33,13 +33,17 @@ TEST_F(SystemToolsTest, TopListsTheBusiestProcessesFirst) {
         p.memoryMB = 4000;
         s.processes.push_back(p);
     });
-    auto l = lines(run("top", {"-l", "1", "-o", "cpu", "-n", "3"}).out);
-    ASSERT_EQ(l.size(), 15u);
-    EXPECT_EQ(l[0].rfind("Processes: ", 0), 0u);
-    EXPECT_EQ(l[11].substr(0, 30), "PID    COMMAND          %CPU T");
-    EXPECT_EQ(l[12].substr(0, 29), "4242   Adobe Premiere P 87.5 ") << "COMMAND is cut to 16 characters";
+    auto l = lines(run("top", {"-l", "2", "-s", "1", "-o", "cpu", "-n", "3"}).out);
+    ASSERT_EQ(l.size(), 30u);
+    EXPECT_EQ(slept_, (std::vector<double>{1.0})) << "the second sample waits the -s interval";
+    for (std::size_t first = 0; first < 30; first += 15) {
+        EXPECT_EQ(l[first].rfind("Processes: ", 0), 0u);
+        EXPECT_EQ(l[first + 11].substr(0, 30), "PID    COMMAND          %CPU T");
+    }
+    for (std::size_t i = 12; i < 15; ++i) EXPECT_EQ(l[i].substr(24, 5), "0.0  ") << "nothing measured yet: " << l[i];
+    EXPECT_EQ(l[27].substr(0, 29), "4242   Adobe Premiere P 87.5 ") << "COMMAND is cut to 16 characters";
     double previous = 1000;
-    for (std::size_t i = 12; i < 15; ++i) {
+    for (std::size_t i = 27; i < 30; ++i) {
         // By column: a command name with spaces shifts whitespace-split fields.
         double cpu = std::stod(l[i].substr(24, 5));
         EXPECT_LE(cpu, previous);
@@ -190,9 +194,12 @@ TEST_F(SystemToolsTest, SmallToolsAnswerLikeTheirOriginals) {
     EXPECT_EQ(run("caffeinate", {"-t", "600"}).exitStatus, 0);
     EXPECT_EQ(slept_, (std::vector<double>{1.0, 1.0})) << "never longer than a second";
 
-    auto pressure = run("memory_pressure", {"-S", "-s", "2"});
+    auto pressure = run("memory_pressure", {"-s", "2"});
     EXPECT_EQ(pressure.exitStatus, 0);
     EXPECT_NE(pressure.out.find("System-wide memory free percentage: "), std::string::npos);
+    auto levelless = run("memory_pressure", {"-S", "-s", "2"});
+    EXPECT_EQ(levelless.exitStatus, 0);
+    EXPECT_EQ(levelless.out, "Expected level with -l along with \"simulated\" mode.\n") << "simulation needs -l";
     EXPECT_EQ(run("sync", {}).exitStatus, 0);
 
     auto loaded = lines(run("kextstat", {"-b", "com.apple.iokit.IOUSBHostFamily"}).out);
