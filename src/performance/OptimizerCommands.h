@@ -1,0 +1,54 @@
+#pragma once
+// The optimizer's tool runs and their messages: the throughput sample, the
+// per-disk remount and buffer steps, the system-wide cache and vnode steps,
+// and the aggressive mode's two pmset runs. Every run waits for its tool on
+// the calling thread, which is the optimizer's serial queue.
+//
+// A step whose line claims its effect prints it only when its tool exited 0;
+// any other end is reported as that step's error.
+#include <string>
+
+#include "disks/DiskInfo.h"
+#include "performance/PerformanceMetrics.h"
+#include "platform/Platform.h"
+
+namespace velmora {
+
+class OptimizerCommands {
+public:
+    explicit OptimizerCommands(Platform platform);
+
+    // `iostat -d 1 1`, read for `disk`'s column group.
+    PerformanceMetrics measureDiskPerformance(const DiskInfo& disk) const;
+
+    // Remounts: nothing at all for a disk without a mount point.
+    void optimizeHighUtilization(const DiskInfo& disk) const;
+    void optimizeReadPerformance(const DiskInfo& disk) const;
+    void optimizeWritePerformance(const DiskInfo& disk) const;
+    // Buffer steps: every disk, mounted or not.
+    void optimizeDiskCache(const DiskInfo& disk) const;
+    void optimizeDiskIO(const DiskInfo& disk) const;
+
+    void performSystemOptimization() const;
+    void clearSystemCache() const;
+    void optimizeSystemIO() const;
+
+    // `pmset -g assertions`, then `pmset -b disablesleep 1` when the first
+    // one exited 0.
+    void applyAggressivePowerSettings() const;
+
+    void logError(const std::string& message, const std::string& label) const;
+
+private:
+    void remount(const DiskInfo& disk, const std::string& options, const std::string& label) const;
+    void runStep(const std::string& program, const std::vector<std::string>& arguments, const DiskInfo& disk,
+                 const std::string& label) const;
+    void line(const std::string& text) const;
+
+    Platform platform_;
+};
+
+// "exit status N" (or "signal N") for a run that started but did not succeed.
+std::string failureOf(const RunResult& result);
+
+}  // namespace velmora
