@@ -1,6 +1,7 @@
-// The program's entry on hosts that are not a Mac: the disk monitor and the
-// automatic USB stabilizer run headless against a simulated Mac (a machine
-// folder made with velmora-sim), printing their diagnostic lines, until
+// The program's entry on hosts that are not a Mac: the disk monitor, the
+// automatic USB stabilizer, the system load monitor and the performance
+// optimizer run headless against a simulated Mac (a machine folder made with
+// velmora-sim), printing their diagnostic lines, until
 // interrupted or until --seconds have passed. The menu-bar shell and the main
 // window come later; on macOS the same managers will run against the real
 // platform services.
@@ -19,8 +20,10 @@
 #include "foundation/diagnostics/Diagnostics.h"
 #include "foundation/dispatch/RealScheduler.h"
 #include "foundation/strings/StringTable.h"
+#include "performance/PerformanceOptimizer.h"
 #include "sim/services/SimPlatform.h"
 #include "stabilizer/AutomaticUSBStabilizer.h"
+#include "system/SharedSystemMonitor.h"
 
 namespace {
 
@@ -76,9 +79,26 @@ int main(int argc, char** argv) {
     const velmora::Platform platform =
         velmora::sim::makeSimulatedPlatform(*machine, scheduler, diagnostics, options);
 
+    auto optimizer = velmora::PerformanceOptimizer::create(platform);
+    optimizer->startOptimization();
     auto monitor = velmora::DiskMonitor::create(platform);
+    monitor->onDiskConnected = [weak = std::weak_ptr<velmora::PerformanceOptimizer>(optimizer)](
+                                   const velmora::DiskInfo& disk) {
+        if (auto o = weak.lock()) o->optimizeDisk(disk);
+    };
     monitor->startMonitoring();
     auto stabilizer = velmora::AutomaticUSBStabilizer::create(platform);
+    auto systemMonitor = velmora::SharedSystemMonitor::create(platform);
+    // Headless, nothing shows the monitor's values; a line whenever the set of
+    // heavy applications changes stands in for the window.
+    systemMonitor->runningLargeApps.observe([diagnostics, last = std::make_shared<std::vector<std::string>>()](
+                                                const std::vector<std::string>& apps) {
+        if (apps == *last) return;
+        *last = apps;
+        std::string names;
+        for (const auto& app : apps) names += (names.empty() ? "" : ", ") + app;
+        diagnostics->line("[system monitor] heavy applications: " + (names.empty() ? std::string("none") : names));
+    });
 
     std::thread signalWaiter([&stopSignals, weak = std::weak_ptr<velmora::RealScheduler>(scheduler)] {
         int received = 0;
@@ -94,6 +114,7 @@ int main(int argc, char** argv) {
     scheduler->run();
 
     monitor->stopMonitoring();
+    optimizer->stopOptimization();
     // Destroying the stabilizer stops it; the watchdog is what keeps it alive.
     // The queues are shut down first so that no queue block holds the last
     // reference: the stop then runs here, on the main thread.
