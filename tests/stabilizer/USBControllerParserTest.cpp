@@ -15,7 +15,7 @@ namespace {
 const Date kNow = dateFromSeconds(1767225600.0);
 
 std::string sample(const std::string& name) {
-    std::ifstream in(testing::sourcePath("tests/stabilizer/data/" + name));
+    std::ifstream in(testing::sourcePath("tests/data/samples/" + name));
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

@@ -28,7 +28,7 @@ PlistValue parsedOrFail(const std::string& bytes) {
 
 TEST(PlistParse, EverySampleParsesToADictionary) {
     std::size_t count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(VELMORA_SAMPLES_DIR)) {
+    for (const auto& entry : std::filesystem::directory_iterator(testing::samplesFolder())) {
         if (entry.path().extension() != ".plist") continue;
         ++count;
         const auto result = parsePlist(readFileBytes(entry.path().string()));
