@@ -72,6 +72,15 @@ bool isAcceptableKey(const Layout& layout, std::uint64_t object) {
     return true;
 }
 
+// libplist keeps only the low 64 bits of a sixteen-byte integer, so a value
+// that needs more would silently read as another number. The offset is
+// already known to lie inside the object area.
+bool isWiderThan64Bits(const Layout& layout, std::uint64_t object) {
+    const auto at = static_cast<std::size_t>(layout.offsetOf(object));
+    if (static_cast<std::uint8_t>(layout.bytes[at]) != 0x14 || layout.tableOffset - at < 17) return false;
+    return readBigEndian(layout.bytes, at + 1, 8) != 0;
+}
+
 // Where an object's references lie: empty for scalars, absent when the object
 // runs outside the object area.
 std::optional<Children> childrenOf(const Layout& layout, std::uint64_t object) {
@@ -131,6 +140,7 @@ std::optional<std::string> PlistBinaryScanner::check(std::string_view bytes) con
     auto enter = [&](std::uint64_t object) -> std::optional<std::string> {
         const auto children = childrenOf(layout, object);
         if (!children) return "binary property list object out of bounds";
+        if (isWiderThan64Bits(layout, object)) return "binary property list integer wider than 64 bits";
         if (children->count > 0 && static_cast<int>(path.size()) >= maxDepth_) {
             return "nesting deeper than " + std::to_string(maxDepth_) + " levels";
         }

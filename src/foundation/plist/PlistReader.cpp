@@ -102,7 +102,7 @@ private:
         plist_to_xml(node, &xml, &length);
         const std::unique_ptr<char, MallocDeleter> owned(xml);
         const bool negative = xml && std::string_view(xml, length).find("<integer>-") != std::string_view::npos;
-        if (!negative) return fail("integer out of range");
+        if (!negative) return PlistValue(PlistUnsignedInteger{value});
         return PlistValue(static_cast<std::int64_t>(value));
     }
 

@@ -20,10 +20,18 @@ class PlistValue;
 using PlistDictionary = std::map<std::string, PlistValue>;
 using PlistArray = std::vector<PlistValue>;
 struct PlistData { std::string bytes; };
+// An integer above the signed 64-bit range (a property list may hold unsigned
+// 64-bit values). Kept so that it is written back unchanged, but no integer to
+// its readers: only its own key is unusable, not the whole document.
+struct PlistUnsignedInteger {
+    std::uint64_t value = 0;
+    bool operator==(const PlistUnsignedInteger&) const = default;
+};
 
 class PlistValue {
 public:
-    using Storage = std::variant<PlistDictionary, PlistArray, std::string, std::int64_t, double, bool, Date, PlistData>;
+    using Storage = std::variant<PlistDictionary, PlistArray, std::string, std::int64_t, double, bool, Date, PlistData,
+                                 PlistUnsignedInteger>;
 
     PlistValue() : storage_(PlistDictionary{}) {}
     PlistValue(PlistDictionary v) : storage_(std::move(v)) {}
@@ -36,6 +44,7 @@ public:
     PlistValue(bool v) : storage_(v) {}
     PlistValue(Date v) : storage_(v) {}
     PlistValue(PlistData v) : storage_(std::move(v)) {}
+    PlistValue(PlistUnsignedInteger v) : storage_(v) {}
 
     const Storage& storage() const { return storage_; }
 
@@ -70,9 +79,9 @@ struct PlistParseResult {
 };
 
 // XML (and binary, as libplist detects) property lists from bytes. Nesting is
-// capped at 256 levels; integers outside the signed 64-bit range, strings that
-// are not UTF-8 and dates libplist cannot hold (before 1932 or after 2069) are
-// errors. Dates keep whole seconds, all that the XML form carries.
+// capped at 256 levels; integers outside the 64-bit ranges, strings that are
+// not UTF-8 and dates libplist cannot hold (before 1932 or after 2069) are
+// errors. Integers from 2^63 to 2^64-1 read as PlistUnsignedInteger. Dates keep whole seconds, all that the XML form carries.
 PlistParseResult parsePlist(std::string_view bytes);
 // XML property list text of a value (the format of a macOS preferences file).
 std::string toXmlPlist(const PlistValue& value);

@@ -70,33 +70,31 @@ std::optional<Tag> readTag(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-std::optional<long long> PlistXmlScanner::parseInteger(std::string_view text) {
+bool PlistXmlScanner::isExactInteger(std::string_view text) {
     text = trim(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    if (text.empty()) return std::nullopt;
-    // Largest magnitude allowed: 2^63 for a negative number, 2^63 - 1 otherwise.
-    const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    if (text.empty()) return false;
+    // Largest magnitude allowed: 2^63 for a negative number, 2^64 - 1 otherwise.
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : std::numeric_limits<std::uint64_t>::max();
     std::uint64_t magnitude = 0;
     unsigned base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         base = 16;
         text.remove_prefix(2);
     } else if (text.size() > 1 && text[0] == '0') {
-        return std::nullopt;  // a leading zero would be octal to libplist, decimal to macOS
+        return false;  // a leading zero would be octal to libplist, decimal to macOS
     }
     for (char c : text) {
         const int digit = base == 16 ? hexValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
-        if (digit < 0) return std::nullopt;
-        if (magnitude > (limit - static_cast<std::uint64_t>(digit)) / base) return std::nullopt;
+        if (digit < 0) return false;
+        if (magnitude > (limit - static_cast<std::uint64_t>(digit)) / base) return false;
         magnitude = magnitude * base + static_cast<std::uint64_t>(digit);
     }
-    if (!negative) return static_cast<long long>(magnitude);
-    if (magnitude == std::uint64_t{1} << 63) return std::numeric_limits<long long>::min();
-    return -static_cast<long long>(magnitude);
+    return true;
 }
 
 std::optional<std::string> PlistXmlScanner::check(std::string_view xml) const {
@@ -164,7 +162,7 @@ std::optional<std::string> PlistXmlScanner::check(std::string_view xml) const {
         const std::string_view closer = integer ? "</integer" : "</date";
         if (!startsWith(xml, contentEnd, closer)) return "markup inside a value";
         const std::string_view content = xml.substr(i, contentEnd - i);
-        if (integer && !parseInteger(content)) {
+        if (integer && !isExactInteger(content)) {
             return "integer out of range or malformed: " + std::string(trim(content).substr(0, 40));
         }
         if (date) {

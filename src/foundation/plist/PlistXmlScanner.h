@@ -19,8 +19,9 @@ public:
     std::optional<std::string> check(std::string_view xml) const;
 
     // Decimal or 0x-hexadecimal integer text, optionally signed and padded
-    // with white space; absent unless it is exact and fits in int64.
-    static std::optional<long long> parseInteger(std::string_view text);
+    // with white space: true when it is exact and fits in int64 or, as a
+    // property list allows, is not negative and fits in uint64.
+    static bool isExactInteger(std::string_view text);
 
 private:
     int maxDepth_;

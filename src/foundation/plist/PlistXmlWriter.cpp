@@ -50,6 +50,11 @@ void PlistXmlWriter::value(const PlistValue& item, int indent) {
         std::snprintf(buffer, sizeof buffer, "%" PRId64, *integer);
         return line(indent, std::string("<integer>") + buffer + "</integer>");
     }
+    if (const auto* large = std::get_if<PlistUnsignedInteger>(&storage)) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%" PRIu64, large->value);
+        return line(indent, std::string("<integer>") + buffer + "</integer>");
+    }
     if (const auto* number = std::get_if<double>(&storage)) return line(indent, "<real>" + real(*number) + "</real>");
     if (const auto* flag = std::get_if<bool>(&storage)) return line(indent, *flag ? "<true/>" : "<false/>");
     if (const auto* date = std::get_if<Date>(&storage)) {

@@ -79,10 +79,20 @@ TEST(PlistBinary, IntegersKeepTheirSign) {
     ASSERT_TRUE(minimum.value.has_value()) << minimum.error;
     EXPECT_EQ(minimum.value->asArray()->front().asInteger(), std::numeric_limits<std::int64_t>::min());
 
-    // Sixteen-byte integers hold unsigned values: 2^63 does not fit.
-    const auto tooLarge = parsePlist(binaryPlist(
-        {arrayOf({1}), bytes({0x14, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0})}));
-    EXPECT_FALSE(tooLarge.value.has_value());
+    // Sixteen-byte integers hold unsigned values: 2^63 is kept, but is no
+    // integer to readers, and the rest of the document still reads.
+    const auto unsignedOnly = parsePlist(binaryPlist(
+        {arrayOf({1, 2}), bytes({0x14, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0}), bytes({0x10, 0x05})}));
+    ASSERT_TRUE(unsignedOnly.value.has_value()) << unsignedOnly.error;
+    const auto& items = *unsignedOnly.value->asArray();
+    EXPECT_EQ(items[0].asInteger(), std::nullopt);
+    EXPECT_EQ(items[0], PlistValue(PlistUnsignedInteger{std::uint64_t{1} << 63}));
+    EXPECT_EQ(items[1].asInteger(), 5);
+
+    // Beyond 64 bits there is nothing exact to keep.
+    const auto beyond = parsePlist(binaryPlist(
+        {arrayOf({1}), bytes({0x14, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 5})}));
+    EXPECT_FALSE(beyond.value.has_value());
 }
 
 TEST(PlistBinary, UidReadsAsInteger) {

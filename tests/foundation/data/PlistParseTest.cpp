@@ -77,6 +77,7 @@ TEST(PlistParse, ErrorOutputOfDiskutil) {
 struct IntegerCase {
     const char* text;
     std::optional<std::int64_t> expected;  // absent: the whole parse fails
+    bool unsignedOnly = false;             // the document reads, the key is no integer
 };
 
 TEST(PlistParse, IntegersAreExactOrAnError) {
@@ -89,13 +90,14 @@ TEST(PlistParse, IntegersAreExactOrAnError) {
         {"0x10", 16},
         {"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
         {"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
-        {"9223372036854775808", std::nullopt},
-        {"18446744073709551615", std::nullopt},
+        {"9223372036854775808", std::nullopt, true},
+        {"18446744073709551615", std::nullopt, true},
+        {"0xFFFFFFFFFFFFFFFF", std::nullopt, true},
         {"18446744073709551616", std::nullopt},
         {"99999999999999999999", std::nullopt},
         {"-9223372036854775809", std::nullopt},
         {"-99999999999999999999", std::nullopt},
-        {"0xFFFFFFFFFFFFFFFF", std::nullopt},
+        {"0x10000000000000000", std::nullopt},
         {"010", std::nullopt},
         {"12abc", std::nullopt},
         {"", std::nullopt},
@@ -104,7 +106,7 @@ TEST(PlistParse, IntegersAreExactOrAnError) {
     };
     for (const auto& c : cases) {
         const auto result = parsePlist(xmlPlist(std::string("<dict><key>n</key><integer>") + c.text + "</integer></dict>"));
-        if (c.expected) {
+        if (c.expected || c.unsignedOnly) {
             ASSERT_TRUE(result.value.has_value()) << c.text << ": " << result.error;
             EXPECT_EQ(result.value->integer("n"), c.expected) << c.text;
         } else {
@@ -113,6 +115,21 @@ TEST(PlistParse, IntegersAreExactOrAnError) {
         }
     }
     EXPECT_FALSE(parsePlist(xmlPlist("<array><integer/></array>")).value.has_value());
+}
+
+TEST(PlistParse, AnUnsignedIntegerSpoilsOnlyItsOwnKey) {
+    std::string sample = readFileBytes(samplePath(kSataAdapter));
+    const std::string key = "<key>TotalSize</key>\n\t<integer>128035676160</integer>";
+    ASSERT_NE(sample.find(key), std::string::npos);
+    sample.replace(sample.find(key), key.size(), "<key>TotalSize</key>\n\t<integer>18446744073709551615</integer>");
+
+    const PlistValue info = parsedOrFail(sample);
+    EXPECT_EQ(info.integer("TotalSize").value_or(0), 0);
+    EXPECT_EQ(info.integer("Size"), 128035676160);
+    EXPECT_EQ(info.string("MediaName"), "SSD PM830 mSATA");
+    // Written back, the value is kept as it was.
+    EXPECT_EQ(parsedOrFail(toXmlPlist(info)), info);
+    EXPECT_NE(toXmlPlist(info).find("<integer>18446744073709551615</integer>"), std::string::npos);
 }
 
 TEST(PlistParse, DatesCountFromTheUnixEpoch) {
