@@ -75,8 +75,11 @@ struct RealScheduler::State {
 
 std::shared_ptr<RealScheduler> RealScheduler::create(unsigned globalThreads) {
     std::shared_ptr<RealScheduler> scheduler(new RealScheduler());
-    scheduler->state_->global =
-        std::make_unique<WorkerThreads>(std::make_shared<WorkQueue>(), globalThreads == 0 ? 1 : globalThreads);
+    // Global queues have no limit on concurrency: blocks stuck on a hung tool
+    // must not hold back the work queued behind them.
+    WorkerThreads::Elastic pool;
+    pool.least = globalThreads == 0 ? 1 : globalThreads;
+    scheduler->state_->global = std::make_unique<WorkerThreads>(std::make_shared<WorkQueue>(), pool);
     return scheduler;
 }
 

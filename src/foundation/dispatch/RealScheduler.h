@@ -1,7 +1,8 @@
 #pragma once
 // Real-time dispatch: a main loop run by whoever owns the main thread (a plain
 // loop for tools and tests, later Qt's event loop), one thread per serial
-// queue, and a small pool for the global queues.
+// queue, and a pool for the global queues that grows while all its threads
+// are busy (up to 64) and shrinks back to `globalThreads` when idle.
 #include <chrono>
 #include <functional>
 #include <memory>

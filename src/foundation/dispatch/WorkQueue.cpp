@@ -1,5 +1,6 @@
 #include "foundation/dispatch/WorkQueue.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -19,10 +20,47 @@ std::optional<WorkQueue::Key> WorkQueue::post(Duration delay, Block block) {
     // The time is read under the lock so that blocks posted from different
     // threads without delay keep the order in which they got the lock.
     auto key = push(lock, SteadyClock::now() + (delay > Duration::zero() ? delay : Duration::zero()), block);
+    if (key && elastic_) {
+        lock.lock();
+        if (claimNewWorker()) startClaimedWorker(lock);
+    }
     if (lock.owns_lock()) lock.unlock();
     if (key) wakeUp();
     return key;
     // A refused block is destroyed here, after the lock is released.
+}
+
+bool WorkQueue::claimNewWorker() {
+    if (!elastic_ || closed_ || items_.empty()) return false;
+    if (elastic_->busy < elastic_->workers || elastic_->workers >= elastic_->most) return false;
+    ++elastic_->workers;
+    return true;
+}
+
+void WorkQueue::startClaimedWorker(std::unique_lock<std::mutex>& lock) {
+    auto startWorker = elastic_->startWorker;
+    lock.unlock();
+    startWorker();
+}
+
+void WorkQueue::makeElastic(unsigned least, unsigned most, Duration idleExit, std::function<void()> startWorker) {
+    std::lock_guard lock(mutex_);
+    elastic_ = Elastic{least, std::max(least, most), idleExit, std::move(startWorker), least, 0};
+}
+
+void WorkQueue::workerNotStarted() {
+    std::lock_guard lock(mutex_);
+    if (elastic_ && elastic_->workers > 0) --elastic_->workers;
+}
+
+unsigned WorkQueue::workerCount() const {
+    std::lock_guard lock(mutex_);
+    return elastic_ ? elastic_->workers : 0;
+}
+
+void WorkQueue::noteBlockDone() {
+    std::lock_guard lock(mutex_);
+    if (elastic_ && elastic_->busy > 0) --elastic_->busy;
 }
 
 std::optional<WorkQueue::Key> WorkQueue::postTimerTick(TimePoint at, Block block) {
@@ -59,10 +97,26 @@ std::optional<Block> WorkQueue::waitAndTake() {
         auto next = items_.nextTime();
         if (!next) {
             if (retired_) return std::nullopt;
+            if (elastic_ && elastic_->workers > elastic_->least) {
+                const bool woken = changed_.wait_for(lock, elastic_->idleExit, [&] { return closed_ || !items_.empty(); });
+                if (!woken && elastic_->workers > elastic_->least) {
+                    --elastic_->workers;
+                    return std::nullopt;
+                }
+                continue;
+            }
             changed_.wait(lock);
             continue;
         }
-        if (auto due = items_.popDue(SteadyClock::now())) return std::move(due->second);
+        if (auto due = items_.popDue(SteadyClock::now())) {
+            Block block = std::move(due->second);
+            if (elastic_) {
+                ++elastic_->busy;
+                // Work still waits and nobody is free to take it.
+                if (claimNewWorker()) startClaimedWorker(lock);
+            }
+            return block;
+        }
         changed_.wait_until(lock, *next);
     }
 }

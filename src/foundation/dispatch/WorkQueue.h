@@ -30,10 +30,23 @@ public:
     void cancel(const Key& key);
 
     // Worker side: waits for the next due block; empty once the queue is
-    // closed, or retired and empty, meaning the worker should leave.
+    // closed, or retired and empty, or (elastic pools) the worker has been
+    // idle long enough, meaning the worker should leave.
     std::optional<Block> waitAndTake();
+    // A worker finished the block it took (and destroyed it).
+    void noteBlockDone();
     void noteWorkerExited() { exitedWorkers_.fetch_add(1); }
     unsigned exitedWorkers() const { return exitedWorkers_.load(); }
+
+    // An elastic pool: the queue counts its workers (`least` to start with),
+    // and whenever work is waiting while every worker is busy it calls
+    // `startWorker` (outside its lock) for one more, up to `most`. A worker
+    // beyond `least` that finds nothing queued for `idleExit` leaves. Set
+    // before any worker runs. `startWorker` calls workerNotStarted() when no
+    // thread could be made.
+    void makeElastic(unsigned least, unsigned most, Duration idleExit, std::function<void()> startWorker);
+    void workerNotStarted();
+    unsigned workerCount() const;
 
     // Draining side (the main thread): the next block due now that was added
     // before `sequenceLimit`, so work added while draining waits a round.
@@ -64,6 +77,9 @@ public:
 
 private:
     std::optional<Key> push(std::unique_lock<std::mutex>& lock, TimePoint at, Block& block);
+    // Elastic pools: counts one more worker when work waits and none is free.
+    bool claimNewWorker();
+    void startClaimedWorker(std::unique_lock<std::mutex>& lock);
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
@@ -74,6 +90,16 @@ private:
     bool retired_ = false;
     std::function<void()> wakeUpHandler_;
     std::atomic<unsigned> exitedWorkers_{0};
+
+    struct Elastic {
+        unsigned least = 0;
+        unsigned most = 0;
+        Duration idleExit{};
+        std::function<void()> startWorker;
+        unsigned workers = 0;  // counted from the moment one is asked for
+        unsigned busy = 0;     // running a block
+    };
+    std::optional<Elastic> elastic_;
 };
 
 }  // namespace velmora

@@ -1,7 +1,9 @@
 #pragma once
 // Threads that take blocks from one WorkQueue: one thread for a serial
-// queue, a few for the global pool. The threads share only the queue, never
-// this object, so a thread may outlive it once detached.
+// queue, an elastic pool for the global queues. The threads share only the
+// queue and the list of threads, never this object, so a thread may outlive
+// it once detached.
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -13,7 +15,17 @@ namespace velmora {
 
 class WorkerThreads {
 public:
+    // A fixed number of threads.
     WorkerThreads(std::shared_ptr<WorkQueue> queue, unsigned count);
+    // A pool that keeps `least` threads, starts another whenever work waits
+    // while every thread is busy (up to `most`), and lets a thread beyond
+    // `least` leave once it has found nothing to do for `idleExit`.
+    struct Elastic {
+        unsigned least = 4;
+        unsigned most = 64;
+        WorkQueue::Duration idleExit = std::chrono::seconds(10);
+    };
+    WorkerThreads(std::shared_ptr<WorkQueue> queue, Elastic elastic);
     ~WorkerThreads();
     WorkerThreads(const WorkerThreads&) = delete;
     WorkerThreads& operator=(const WorkerThreads&) = delete;
@@ -26,11 +38,12 @@ public:
     // of these threads, that thread is detached and leaves after its block.
     void stop();
 
+    struct Threads;
+
 private:
     std::shared_ptr<WorkQueue> queue_;
     const unsigned count_;
-    std::mutex mutex_;
-    std::vector<std::thread> threads_;
+    std::shared_ptr<Threads> threads_;
 };
 
 }  // namespace velmora

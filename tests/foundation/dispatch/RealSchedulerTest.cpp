@@ -1,10 +1,12 @@
 #include "foundation/dispatch/RealScheduler.h"
+#include "foundation/dispatch/WorkerThreads.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -176,6 +178,58 @@ TEST_F(RealSchedulerTest, GlobalQueuesRunWorkConcurrently) {
         if (first.wait()) metPartner.fetch_add(1);
     });
     ASSERT_TRUE(runUntil([&] { return metPartner.load() == 2; }));
+}
+
+TEST_F(RealSchedulerTest, GlobalWorkNeverWaitsBehindBlockedBlocks) {
+    // Eight blocks stuck as on a hung tool, twice the threads kept ready.
+    Signal release;
+    std::atomic<int> stuck{0};
+    for (int i = 0; i < 8; ++i) {
+        scheduler->asyncGlobal(QualityOfService::utility, [&] {
+            stuck.fetch_add(1);
+            release.wait();
+            stuck.fetch_sub(1);
+        });
+    }
+    Signal ran;
+    const auto postedAt = std::chrono::steady_clock::now();
+    scheduler->asyncGlobal(QualityOfService::defaultQoS, [&] { ran.raise(); });
+    const bool ninthRan = ran.wait(2s);
+    const auto waited = std::chrono::steady_clock::now() - postedAt;
+    release.raise();
+    ASSERT_TRUE(ninthRan);
+    EXPECT_LT(waited, 500ms);
+    scheduler.reset();  // joins the pool: every stuck block has finished
+    EXPECT_EQ(stuck.load(), 0);
+}
+
+TEST(WorkerThreadsTest, AnElasticPoolGrowsUpToItsCapAndShrinksWhenIdle) {
+    auto queue = std::make_shared<WorkQueue>();
+    WorkerThreads pool(queue, WorkerThreads::Elastic{1, 3, std::chrono::milliseconds(20)});
+    Signal release;
+    std::atomic<int> started{0};
+    for (int i = 0; i < 4; ++i) {
+        queue->post({}, [&] {
+            started.fetch_add(1);
+            release.wait();
+        });
+    }
+    const auto waitFor = [](const std::function<bool()>& done) {
+        const auto giveUp = std::chrono::steady_clock::now() + patience;
+        while (!done() && std::chrono::steady_clock::now() < giveUp) std::this_thread::sleep_for(1ms);
+        return done();
+    };
+    ASSERT_TRUE(waitFor([&] { return started.load() == 3; }));
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(started.load(), 3);  // the cap holds the fourth back
+    EXPECT_EQ(queue->workerCount(), 3u);
+
+    release.raise();
+    EXPECT_TRUE(waitFor([&] { return started.load() == 4; }));
+    EXPECT_TRUE(waitFor([&] { return queue->workerCount() == 1; }));  // idle threads left
+    Signal after;
+    queue->post({}, [&] { after.raise(); });
+    EXPECT_TRUE(after.wait());
 }
 
 TEST_F(RealSchedulerTest, DelayedGlobalWorkWaitsForItsDelayWithoutHoldingUpOtherWork) {
