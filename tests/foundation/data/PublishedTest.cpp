@@ -34,6 +34,29 @@ TEST(Published, ObserverMayAddAnotherObserver) {
     EXPECT_EQ(status.get(), "High Performance");
 }
 
+TEST(Published, SubscribersRunAfterTheValueIsStoredUntilTheirHandleIsDropped) {
+    auto mode = std::make_unique<Published<std::string>>("Standart");
+    std::vector<std::string> seen;  // "argument/get()" for each call
+    Subscription first = mode->subscribe([&](const std::string& now) { seen.push_back("1:" + now + "/" + mode->get()); });
+    Subscription second;
+    // A subscriber that ends a later one in the same round: that one is not called.
+    Subscription ender = mode->subscribe([&](const std::string&) { second.reset(); });
+    second = mode->subscribe([&](const std::string& now) { seen.push_back("2:" + now); });
+    mode->set("High Performance");
+    first.reset();
+    mode->set("Standard");
+    EXPECT_EQ(seen, std::vector<std::string>{"1:High Performance/High Performance"});
+
+    // Either side may go first.
+    Subscription outlives = mode->subscribe([&](const std::string& now) { seen.push_back("3:" + now); });
+    mode.reset();
+    outlives.reset();
+    Published<int> count(0);
+    { Subscription brief = count.subscribe([&](const int&) { seen.push_back("4"); }); }
+    count.set(1);
+    EXPECT_EQ(seen.size(), 1u);
+}
+
 TEST(Published, ReadersOnOtherThreadsSeeWholeValues) {
     // Every value written has all elements equal; a torn read would not.
     Published<std::vector<int>> list(std::vector<int>(64, 0));
