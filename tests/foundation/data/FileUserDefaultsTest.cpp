@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -168,33 +169,45 @@ TEST_F(FileUserDefaultsTest, TwoProcessesWritingDifferentKeysLoseNothing) {
 TEST_F(FileUserDefaultsTest, WriterKilledAtAnyPointLeavesAWholeFile) {
     fs::create_directories(prefs());
     open()->setInteger("Counter", 0);
-    // The child reports each finished write through a pipe; the parent kills
-    // it after a varying number of them, so the kill lands at a different
-    // step of the next write each time.
+    // The child writes only when the parent says so and reports each finished
+    // write. The parent lets a varying number through, starts one more and
+    // kills the child after a varying pause, so the kill lands at a different
+    // step of that write each time, and never later than it.
     std::int64_t acknowledged = 0;
     for (int round = 0; round < 12; ++round) {
-        int pipeEnds[2];
-        ASSERT_EQ(::pipe(pipeEnds), 0);
+        int goAhead[2];
+        int done[2];
+        ASSERT_EQ(::pipe(goAhead), 0);
+        ASSERT_EQ(::pipe(done), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            ::close(pipeEnds[0]);
+            ::close(goAhead[1]);
+            ::close(done[0]);
             auto defaults = std::make_unique<FileUserDefaults>(prefs(), kDomain, std::make_shared<CapturingDiagnostics>());
             const std::string padding(20000 + round * 1000, 'x');
-            for (std::int64_t value = acknowledged + 1;; ++value) {
+            char byte = 0;
+            for (std::int64_t value = acknowledged + 1; ::read(goAhead[0], &byte, 1) == 1; ++value) {
                 defaults->setString("Padding", padding);
                 defaults->setInteger("Counter", value);
-                const char done = 1;
-                if (::write(pipeEnds[1], &done, 1) != 1) ::_exit(1);
+                if (::write(done[1], &byte, 1) != 1) ::_exit(1);
             }
+            ::_exit(0);
         }
-        ::close(pipeEnds[1]);
+        ::close(goAhead[0]);
+        ::close(done[1]);
         const int writesBeforeKill = 1 + round % 4;
-        char byte = 0;
-        for (int i = 0; i < writesBeforeKill; ++i) ASSERT_EQ(::read(pipeEnds[0], &byte, 1), 1);
+        char byte = 1;
+        for (int i = 0; i < writesBeforeKill; ++i) {
+            ASSERT_EQ(::write(goAhead[1], &byte, 1), 1);
+            ASSERT_EQ(::read(done[0], &byte, 1), 1);
+        }
+        ASSERT_EQ(::write(goAhead[1], &byte, 1), 1);
+        std::this_thread::sleep_for(std::chrono::microseconds(round * 97));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        ::close(pipeEnds[0]);
+        ::close(goAhead[1]);
+        ::close(done[0]);
         acknowledged += writesBeforeKill;
 
         const auto parsed = parsePlist(testing::readFileBytes(prefs() + "/" + kDomain + ".plist"));

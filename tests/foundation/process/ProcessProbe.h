@@ -1,9 +1,11 @@
 #pragma once
 // Looks at processes through /proc, for tests that must see a child killed,
 // reaped or still alive.
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -13,11 +15,31 @@
 
 namespace velmora::testing {
 
+// The text of a /proc stat file; empty when the process is gone. A process
+// reaped while its file is open fails the read (ESRCH), which iostreams turn
+// into an exception: that too means it is gone.
+inline std::string procStat(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string text;
+    char buffer[512];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n < 0) text.clear();
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
 // The state letter from /proc/PID/stat ('R', 'S', 'Z', …), or 0 when the
 // process no longer exists.
 inline char processState(int pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string text = procStat("/proc/" + std::to_string(pid) + "/stat");
     const auto close = text.rfind(')');
     if (close == std::string::npos || close + 2 >= text.size()) return 0;
     return text[close + 2];
@@ -46,8 +68,7 @@ inline std::size_t zombieChildren() {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         const std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream stat(entry.path() / "stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const std::string text = procStat((entry.path() / "stat").string());
         const auto close = text.rfind(')');
         if (close == std::string::npos || close + 4 >= text.size() || text[close + 2] != 'Z') continue;
         const auto parentEnd = text.find(' ', close + 4);
