@@ -404,6 +404,20 @@ TEST_F(RealSchedulerTest, WakeUpHandlerAnnouncesMainWorkForAnOutsideLoop) {
     EXPECT_LE(wait, 30s);
 }
 
+TEST_F(RealSchedulerTest, AMainBlockThatQueuesItselfCannotStarveAnOutsideLoop) {
+    // Gives up after a bound, so a loop without a round limit fails instead of hanging.
+    int runs = 0;
+    std::function<void()> again = [&] {
+        if (++runs < 1000) scheduler->asyncMain(again);
+    };
+    scheduler->asyncMain(again);
+    for (int turn = 1; turn <= 3; ++turn) {
+        // The outside loop gets its turn after each round, and is told to come right back.
+        EXPECT_EQ(scheduler->processDueWork(), 0ms);
+        EXPECT_EQ(runs, turn);
+    }
+}
+
 TEST_F(RealSchedulerTest, AThrowingBlockDoesNotTakeDownItsThread) {
     auto queue = scheduler->makeSerialQueue("app.launcher", QualityOfService::background);
     Signal after;
