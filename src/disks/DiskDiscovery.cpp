@@ -34,8 +34,7 @@ std::vector<DiskInfo> DiskDiscovery::getCurrentDisks() const {
 }
 
 std::optional<DiskInfo> DiskDiscovery::getDiskInfo(const std::string& identifier) const {
-    const DiskutilAnswer description =
-        queryDiskutil(*platform_.processes, {"info", "-plist", identifier}, DiskutilOutputRule::anyBytes);
+    const DiskutilAnswer description = queryDiskInfo(*platform_.processes, identifier, DiskutilOutputRule::anyBytes);
     if (!description.value) {
         platform_.diagnostics->line("Disk bilgisi alınamadı: " + description.failure);
         return std::nullopt;

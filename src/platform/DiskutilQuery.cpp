@@ -29,4 +29,17 @@ DiskutilAnswer queryDiskutil(ProcessLauncher& processes, std::vector<std::string
     return {std::move(parsed.value), {}};
 }
 
+DiskutilAnswer queryDiskInfo(ProcessLauncher& processes, const std::string& identifier, DiskutilOutputRule rule) {
+    DiskutilAnswer answer = queryDiskutil(processes, {"info", "-plist", identifier}, rule);
+    if (!answer.value) return answer;
+    const PlistValue& info = *answer.value;
+    const auto message = info.string("ErrorMessage");
+    const bool reportsError = message || info.boolean("Error") == std::optional<bool>(true) || info.find("ExitCode");
+    if (reportsError || !info.string("DeviceIdentifier")) {
+        std::string failure = message ? *message : "diskutil described no disk for " + identifier;
+        return {std::nullopt, std::move(failure)};
+    }
+    return answer;
+}
+
 }  // namespace velmora

@@ -31,4 +31,10 @@ struct DiskutilAnswer {
 DiskutilAnswer queryDiskutil(ProcessLauncher& processes, std::vector<std::string> arguments,
                              DiskutilOutputRule rule);
 
+// `diskutil info -plist IDENTIFIER`. A disk that went away after it was
+// listed is answered with an error dictionary ("Error", "ErrorMessage",
+// "ExitCode") instead of a description; that, or any answer that names no
+// "DeviceIdentifier", describes no disk and comes back as a failure.
+DiskutilAnswer queryDiskInfo(ProcessLauncher& processes, const std::string& identifier, DiskutilOutputRule rule);
+
 }  // namespace velmora

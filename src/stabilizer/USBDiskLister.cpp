@@ -36,7 +36,7 @@ std::vector<USBDiskInfo> USBDiskLister::getCurrentUSBDisks() const {
 }
 
 std::optional<USBDiskInfo> USBDiskLister::getUSBDiskInfo(const std::string& id) const {
-    DiskutilAnswer description = queryDiskutil(*processes_, {"info", "-plist", id}, DiskutilOutputRule::utf8TextOnly);
+    DiskutilAnswer description = queryDiskInfo(*processes_, id, DiskutilOutputRule::utf8TextOnly);
     if (!description.value) {
         diagnostics_->line("❌ USB disk bilgisi alınamadı: " + description.failure);
         return std::nullopt;

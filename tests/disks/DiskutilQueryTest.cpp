@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "support/DiskPlists.h"
@@ -75,6 +77,39 @@ TEST(DiskutilQuery, OnlyTheTextRuleRefusesBytesThatAreNotUTF8) {
     const DiskutilAnswer text = queryDiskutil(processes, {"list", "-plist"}, DiskutilOutputRule::utf8TextOnly);
     EXPECT_FALSE(text.value);
     EXPECT_EQ(text.failure, "The data couldn’t be read because it isn’t in the correct format.");
+}
+
+// A disk that goes away between the listing and its description is answered
+// with diskutil's error dictionary; nothing of it may pass for a disk.
+TEST(DiskutilQuery, AnInfoAnswerThatDescribesNoDiskIsAFailure) {
+    std::ifstream file(VELMORA_SAMPLES_DIR "/diskutil-info-plist_error-could-not-find-disk_crystal.plist");
+    ASSERT_TRUE(file) << "sample missing";
+    std::stringstream sample;
+    sample << file.rdbuf();
+    struct Case {
+        const char* label;
+        std::string answer;
+        std::string failure;  // empty: a usable description
+    };
+    const Case cases[] = {
+        {"real error answer", sample.str(), "Could not find disk: /Volumes/SMB"},
+        {"error flag alone", testing::plistDocument("<dict><key>Error</key><true/><key>DeviceIdentifier</key>"
+                                                     "<string>disk4</string></dict>\n"),
+         "diskutil described no disk for disk4"},
+        {"no identifier", testing::plistDocument("<dict><key>MediaName</key><string>T7</string></dict>\n"),
+         "diskutil described no disk for disk4"},
+        {"not a dictionary", testing::plistDocument("<array/>\n"), "diskutil described no disk for disk4"},
+        {"a disk", testing::diskInfoPlist(testing::DiskPlistFields::usbDisk("disk4", "T7", std::nullopt)), ""},
+    };
+    for (const auto& c : cases) {
+        ScriptedProcessLauncher processes;
+        processes.onCommand("/usr/sbin/diskutil", {"info", "-plist", "disk4"}, ScriptedProcessLauncher::exited(1, c.answer));
+        for (auto rule : {DiskutilOutputRule::anyBytes, DiskutilOutputRule::utf8TextOnly}) {
+            const DiskutilAnswer answer = queryDiskInfo(processes, "disk4", rule);
+            EXPECT_EQ(answer.value.has_value(), c.failure.empty()) << c.label;
+            EXPECT_EQ(answer.failure, c.failure) << c.label;
+        }
+    }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "disks/DiskMonitor.h"
 #include "foundation/dispatch/RealScheduler.h"
 #include "sim/services/SimPlatform.h"
+#include "stabilizer/USBDiskLister.h"
 #include "sim/state/MachineEditor.h"
 #include "tests/sim/SimTestSupport.h"
 
@@ -186,6 +187,24 @@ TEST_F(DiskMonitorSim, HungDiskutilCostsOneDeadlineAndTheNextScanWorks) {
     settle();
     EXPECT_TRUE(listed(id));
     EXPECT_EQ(count("+" + id), 2u);
+}
+
+// Listed, then gone before its description: neither the monitor nor the
+// stabilizer's lister may make a disk of diskutil's error answer.
+TEST_F(DiskMonitorSim, DiskVanishingMidScanIsNoPhantom) {
+    scan();
+    const std::size_t before = monitor_->connectedDisks.get().size();
+    const std::string id = plug("Samsung T7", "T7");
+    sim::MachineEditor(mac_.machine()).setVanishesOnInfo(id, true);
+    scan();
+    settle();
+    EXPECT_EQ(monitor_->connectedDisks.get().size(), before);
+    EXPECT_EQ(count("+" + id), 0u);
+    EXPECT_TRUE(diagnostics_->contains("Disk bilgisi alınamadı: Could not find disk: " + id));
+
+    USBDiskLister lister(platform_.processes, platform_.diagnostics);
+    for (const auto& disk : lister.getCurrentUSBDisks()) EXPECT_NE(disk.id, id);
+    EXPECT_TRUE(diagnostics_->contains("❌ USB disk bilgisi alınamadı: Could not find disk: " + id));
 }
 
 TEST_F(DiskMonitorSim, EnumerationFailuresInTheLogStartTheRecoveryChain) {

@@ -66,16 +66,19 @@ TEST(USBDiskLister, OnlyExternalNonImageDisksPass) {
 
 TEST(USBDiskLister, InternalMustBeABooleanFalse) {
     ListerFixture fx;
-    fx.answerInfo("disk4", plistDocument("<dict><key>Internal</key><string>false</string></dict>\n"));
+    fx.answerInfo("disk4", plistDocument("<dict><key>DeviceIdentifier</key><string>disk4</string>"
+                                         "<key>Internal</key><string>false</string></dict>\n"));
     EXPECT_FALSE(fx.lister.getUSBDiskInfo("disk4").has_value());
+    EXPECT_TRUE(fx.tp.diagnostics->lines().empty());
+    // Not a description at all: skipped with the failure line.
     fx.answerInfo("disk5", plistDocument("<array><false/></array>\n"));
     EXPECT_FALSE(fx.lister.getUSBDiskInfo("disk5").has_value());
-    EXPECT_TRUE(fx.tp.diagnostics->lines().empty());
+    EXPECT_TRUE(fx.tp.diagnostics->contains("❌ USB disk bilgisi alınamadı: diskutil described no disk for disk5"));
 }
 
 TEST(USBDiskLister, FieldsFallBackWhenMissingOrMistyped) {
     ListerFixture fx;
-    fx.answerInfo("disk6", plistDocument("<dict><key>Internal</key><false/><key>MediaName</key><integer>3</integer>"
+    fx.answerInfo("disk6", plistDocument("<dict><key>DeviceIdentifier</key><string>disk6</string><key>Internal</key><false/><key>MediaName</key><integer>3</integer>"
                                          "<key>TotalSize</key><string>big</string><key>MountPoint</key><true/></dict>\n"));
     auto disk = fx.lister.getUSBDiskInfo("disk6");
     ASSERT_TRUE(disk.has_value());
