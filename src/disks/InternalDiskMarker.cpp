@@ -40,14 +40,13 @@ void InternalDiskMarker::maskDiskAsInternal(const DiskInfo& disk, Completion com
     out.line("🔄 " + disk.name + " being marked as internal disk...");
     enableDiskOwnership(disk);
     enableSpotlightIndexing(disk);
-    optimizeMountParameters(disk, [weak = weak_from_this(), disk, completion = std::move(completion)] {
-        auto self = weak.lock();
-        if (!self) return;
-        self->optimizeDiskCache(disk, [weak, disk, completion] {
-            auto again = weak.lock();
-            if (!again) return;
-            again->enableFileSystemFeatures(disk);
-            again->finish(disk);
+    // Once started, the procedure always reaches its closing lines: each
+    // asynchronous step holds the marker, so an owner letting go mid-way
+    // (a window closing) does not cut it short.
+    optimizeMountParameters(disk, [self = shared_from_this(), disk, completion = std::move(completion)] {
+        self->optimizeDiskCache(disk, [self, disk, completion] {
+            self->enableFileSystemFeatures(disk);
+            self->finish(disk);
             if (completion) completion();
         });
     });
@@ -125,18 +124,14 @@ void InternalDiskMarker::optimizeMountParameters(const DiskInfo& disk, Completio
     const std::string mountPoint = *disk.mountPoint;
     authorization_->mountWithPrivileges(
         mountPoint, "owners,dev,suid,exec,async,noatime",
-        [weak = weak_from_this(), disk, mountPoint, next = std::move(next)](bool succeeded) {
-            auto self = weak.lock();
-            if (!self) return;
+        [self = shared_from_this(), disk, mountPoint, next = std::move(next)](bool succeeded) {
             if (succeeded) {
                 self->platform_.diagnostics->line("✅ Mount parameters set to internal (with authorization): " + disk.name);
                 next();
                 return;
             }
-            self->authorization_->mountWithPrivileges(mountPoint, "owners,async", [weak, disk, next](bool basic) {
-                auto again = weak.lock();
-                if (!again) return;
-                again->platform_.diagnostics->line(
+            self->authorization_->mountWithPrivileges(mountPoint, "owners,async", [self, disk, next](bool basic) {
+                self->platform_.diagnostics->line(
                     basic ? "✅ Mount parameters (basic) set to internal (with authorization): " + disk.name
                           : "ℹ️ Mount parameters could not be changed (authorization denied): " + disk.name);
                 next();
@@ -147,9 +142,7 @@ void InternalDiskMarker::optimizeMountParameters(const DiskInfo& disk, Completio
 void InternalDiskMarker::optimizeDiskCache(const DiskInfo& disk, Completion next) {
     platform_.diagnostics->line("4️⃣ Optimizing disk cache...");
     authorization_->setSysctl("vfs.generic.always_cache", "1",
-                              [weak = weak_from_this(), disk, next = std::move(next)](bool succeeded) {
-                                  auto self = weak.lock();
-                                  if (!self) return;
+                              [self = shared_from_this(), disk, next = std::move(next)](bool succeeded) {
                                   self->platform_.diagnostics->line(
                                       succeeded ? "✅ Disk cache optimized (with authorization): " + disk.name
                                                 : "ℹ️ Disk cache optimization skipped (authorization required): " +

@@ -3,7 +3,9 @@
 // internal one: ownership, Spotlight indexing, mount options, disk cache and
 // file-system features, each step reporting its own outcome and never
 // stopping the sequence. Runs on the main thread; the two privileged steps
-// wait for the consent holder's asynchronous operations.
+// wait for the consent holder's asynchronous operations, holding the marker
+// meanwhile, so a started procedure always reaches its closing lines. A batch
+// starts its next disk only while the owner still holds the marker.
 #include <cstddef>
 #include <functional>
 #include <memory>

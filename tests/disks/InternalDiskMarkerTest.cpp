@@ -163,6 +163,18 @@ TEST_F(Marker, InternalDiskIsLeftAlone) {
     EXPECT_EQ(completions, 1);
 }
 
+// A window that closes while consent is pending drops its marker; the started
+// procedure still runs its last steps and prints its closing lines.
+TEST_F(Marker, ProcedureFinishesWhenItsOwnerLetsGo) {
+    marker->maskDiskAsInternal(disk("disk4", "Photos", "/Volumes/Photos"), [this] { ++completions; });
+    ASSERT_FALSE(tp.diagnostics->contains("4️⃣ Optimizing disk cache..."));  // waiting for the remount
+    marker.reset();
+    tp.scheduler->runUntilIdle();
+    EXPECT_TRUE(tp.diagnostics->contains("✅ Journaling aktif: Photos"));
+    EXPECT_TRUE(tp.diagnostics->contains("🎯 Disk will now be recognized by macOS as an internal disk!"));
+    EXPECT_EQ(completions, 1);
+}
+
 TEST_F(Marker, ExternalDisksOfTheMonitorAreMarkedOneAfterTheOther) {
     monitor->connectedDisks.set({disk("disk4", "Photos", "/Volumes/Photos"), disk("disk1", "Internal", "/", false),
                                  disk("disk5", "Music", std::nullopt)});
