@@ -44,8 +44,10 @@ const VerbHelp kHelp[] = {
     {"app", "velmora-sim app start DIR --name NAME --bundle-id ID [--cpu PERCENT] [--path BUNDLE_PATH]\n"
             "velmora-sim app stop DIR NAME\n  Starts or stops a regular application; start prints its pid.\n"},
     {"fault", "velmora-sim fault DIR TOOL hang|missing|fail|garble|truncate|nonUTF8|huge|clear\n"
+              "velmora-sim fault DIR TOOL slow SECONDS\n"
               "  Sets or clears a fault on a tool by program name (e.g. diskutil). missing removes\n"
-              "  the tool's program so starting it fails; clear restores it.\n"},
+              "  the tool's program so starting it fails; clear restores it. slow answers as usual\n"
+              "  after waiting SECONDS.\n"},
     {"usb-fault", "velmora-sim usb-fault DIR IDENTIFIER timeout|error|clear\n"
                   "  Adds or removes RTL9210 timeout/error marker lines on the disk's USB device.\n"},
     {"enumeration-failure", "velmora-sim enumeration-failure DIR [--count N] [--name TEXT]\n"
@@ -370,8 +372,19 @@ int SimCommandLine::app(const std::vector<std::string>& args) {
 
 int SimCommandLine::fault(const std::vector<std::string>& args) {
     auto p = parse(args, {});
-    if (!p.error.empty() || p.positional.size() != 3) return usage("fault");
+    if (!p.error.empty() || p.positional.size() < 3) return usage("fault");
     const std::string& kind = p.positional[2];
+    if (kind == "slow") {
+        if (p.positional.size() != 4) return usage("fault");
+        const auto seconds = parseNumber(p.positional[3]);
+        if (!seconds || !(*seconds > 0 && *seconds <= MachineEditor::maximumSlowSeconds)) {
+            return fail("not a delay in seconds: " + p.positional[3]);
+        }
+        Machine machine = existingMachine(p.positional[0]);
+        MachineEditor(machine).setToolSlow(p.positional[1], *seconds);
+        return 0;
+    }
+    if (p.positional.size() != 3) return usage("fault");
     std::optional<ToolFault> fault = kind == "clear" ? std::optional<ToolFault>(ToolFault::none) : toolFaultFromName(kind);
     if (!fault || (kind == "none")) return usage("fault");
     Machine machine = existingMachine(p.positional[0]);

@@ -398,7 +398,16 @@ void MachineEditor::setToolFault(const std::string& tool, ToolFault fault) {
         } else {
             state.toolFaults[tool] = fault;
         }
+        if (fault != ToolFault::slow) state.toolSlowSeconds.erase(tool);
     });
+}
+
+void MachineEditor::setToolSlow(const std::string& tool, double seconds) {
+    if (!(seconds > 0 && seconds <= maximumSlowSeconds)) throw MachineError("not a delay in seconds: " + std::to_string(seconds));
+    if (!ToolTree::isKnownTool(tool)) throw MachineError("unknown tool: " + tool);
+    // The delay first: a run in between still sees the old fault, never a slow one without its delay.
+    machine_.update([&](MachineState& state) { state.toolSlowSeconds[tool] = seconds; });
+    setToolFault(tool, ToolFault::slow);
 }
 
 void MachineEditor::setUsbFault(const std::string& diskIdentifier, UsbFault fault) {

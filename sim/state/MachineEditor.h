@@ -25,6 +25,9 @@ enum class UsbFault { timeout, error, clear };
 
 class MachineEditor {
 public:
+    // Longest delay a slow tool may be given: a run still ends within its caller's patience.
+    static constexpr double maximumSlowSeconds = 3600;
+
     explicit MachineEditor(Machine& machine) : machine_(machine) {}
 
     static bool isKnownBridge(const std::string& bridge);
@@ -51,6 +54,8 @@ public:
     bool stopApplication(const std::string& name);
 
     void setToolFault(const std::string& tool, ToolFault fault);  // none clears
+    // The tool answers as usual, but only after waiting `seconds`.
+    void setToolSlow(const std::string& tool, double seconds);
     void setUsbFault(const std::string& diskIdentifier, UsbFault fault);
     void setVanishesOnInfo(const std::string& diskIdentifier, bool vanishes);
 

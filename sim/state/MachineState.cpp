@@ -212,13 +212,14 @@ std::string toolFaultName(ToolFault f) {
         case ToolFault::truncate: return "truncate";
         case ToolFault::nonUTF8: return "nonUTF8";
         case ToolFault::huge: return "huge";
+        case ToolFault::slow: return "slow";
     }
     return "none";
 }
 
 std::optional<ToolFault> toolFaultFromName(const std::string& name) {
     for (ToolFault f : {ToolFault::none, ToolFault::hang, ToolFault::missing, ToolFault::fail, ToolFault::garble,
-                        ToolFault::truncate, ToolFault::nonUTF8, ToolFault::huge}) {
+                        ToolFault::truncate, ToolFault::nonUTF8, ToolFault::huge, ToolFault::slow}) {
         if (toolFaultName(f) == name) return f;
     }
     return std::nullopt;
@@ -245,6 +246,7 @@ void to_json(json& j, const MachineState& s) {
              {"userIsAdmin", s.userIsAdmin},
              {"automationAllowed", s.automationAllowed},
              {"toolFaults", faults},
+             {"toolSlowSeconds", s.toolSlowSeconds},
              {"nextDiskNumber", s.nextDiskNumber},
              {"nextPid", s.nextPid},
              {"nextAssertionId", s.nextAssertionId},
@@ -276,6 +278,7 @@ void from_json(const json& j, MachineState& s) {
             }
         }
     }
+    readField(j, "toolSlowSeconds", s.toolSlowSeconds);
     readField(j, "nextDiskNumber", s.nextDiskNumber);
     readField(j, "nextPid", s.nextPid);
     readField(j, "nextAssertionId", s.nextAssertionId);

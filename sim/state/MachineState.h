@@ -118,7 +118,7 @@ public:
 };
 
 // A fault set on a tool by program name (e.g. "diskutil").
-enum class ToolFault { none, hang, missing, fail, garble, truncate, nonUTF8, huge };
+enum class ToolFault { none, hang, missing, fail, garble, truncate, nonUTF8, huge, slow };
 
 struct MachineState {
     std::vector<Disk> disks;
@@ -137,6 +137,7 @@ struct MachineState {
     bool userIsAdmin = false;                      // standard user by default
     bool automationAllowed = true;                 // System Events automation permission
     std::map<std::string, ToolFault> toolFaults;
+    std::map<std::string, double> toolSlowSeconds;  // how long a "slow" tool waits before it answers
     int nextDiskNumber = 4;
     int nextPid = 900;
     std::uint32_t nextAssertionId = 0x1000;

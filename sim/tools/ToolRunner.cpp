@@ -67,6 +67,12 @@ ToolRunResult ToolRunner::run(Machine& machine, const ToolRunRequest& request) {
             result.err = request.tool + ": Input/output error\n";
             journal(machine, request, result.exitStatus);
             return result;
+        case ToolFault::slow: {
+            const auto& delays = context.state().toolSlowSeconds;
+            const auto delay = delays.find(request.tool);
+            context.sleep(delay == delays.end() ? 0 : delay->second);
+            break;
+        }
         case ToolFault::huge: {
             MachineState inflated = context.state();
             OutputFaults::inflate(inflated);

@@ -106,6 +106,13 @@ TEST_F(SimCommandLineTest, MissingFaultRemovesTheProgramAndClearRestoresIt) {
     ASSERT_EQ(sim({"fault", dir_, "ioreg", "truncate"}).status, 0);
     EXPECT_EQ(machine().read().toolFaults.at("ioreg"), ToolFault::truncate);
     EXPECT_EQ(sim({"fault", dir_, "bash", "fail"}).status, 1);
+
+    ASSERT_EQ(sim({"fault", dir_, "ioreg", "slow", "2"}).status, 0);
+    EXPECT_EQ(machine().read().toolFaults.at("ioreg"), ToolFault::slow);
+    EXPECT_EQ(machine().read().toolSlowSeconds.at("ioreg"), 2.0);
+    EXPECT_EQ(sim({"fault", dir_, "ioreg", "slow"}).status, 2);
+    EXPECT_EQ(sim({"fault", dir_, "ioreg", "slow", "-1"}).status, 1);
+    EXPECT_EQ(sim({"fault", dir_, "ioreg", "hang", "2"}).status, 2);
 }
 
 TEST_F(SimCommandLineTest, SwitchesChangeTheMachine) {

@@ -1,4 +1,5 @@
 #include "foundation/process/ProcessLauncher.h"
+#include "sim/state/MachineEditor.h"
 #include "sim/state/ToolTree.h"
 #include "tests/sim/tools/ToolTestSupport.h"
 
@@ -41,6 +42,19 @@ TEST_F(FaultsTest, SpoiledOutputsAreRejectedByTheirReaders) {
     EXPECT_FALSE(decodeUTF8(run("diskutil", {"list", "-plist"}).out).has_value());
     setFault("diskutil", ToolFault::none);
     EXPECT_EQ(healthyListing(), healthy);
+}
+
+TEST_F(FaultsTest, SlowToolWaitsThenAnswersAsUsual) {
+    const std::string healthy = healthyListing();
+    MachineEditor(machine()).setToolSlow("diskutil", 2.0);
+    slept_.clear();
+    EXPECT_EQ(healthyListing(), healthy);
+    EXPECT_EQ(slept_, std::vector<double>{2.0});
+    slept_.clear();
+    run("ioreg", {"-p", "IOUSB"});
+    EXPECT_TRUE(slept_.empty()) << "faults belong to one tool";
+    MachineEditor(machine()).setToolFault("diskutil", ToolFault::none);
+    EXPECT_TRUE(state().toolSlowSeconds.empty());
 }
 
 TEST_F(FaultsTest, HugeListingIsLargeButStillWellFormed) {
