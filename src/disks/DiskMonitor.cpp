@@ -33,6 +33,7 @@ std::shared_ptr<DiskMonitor> DiskMonitor::create(Platform platform) {
 DiskMonitor::DiskMonitor(Platform platform)
     : platform_(std::move(platform)),
       queue_(platform_.scheduler->makeSerialQueue("disk.monitor", QualityOfService::background)),
+      stabilizerQueue_(platform_.scheduler->makeSerialQueue("disk.monitor.stabilizer", QualityOfService::background)),
       discovery_(std::make_shared<DiskDiscovery>(platform_)),
       markedDisks_(platform_),
       stabilizer_(platform_) {}
@@ -56,7 +57,9 @@ void DiskMonitor::stopMonitoring() {
 
 void DiskMonitor::startAutoStabilizer() {
     if (!autoStabilizerActive.get()) return;
-    stabilizer_.applyStartupTuning();
+    stabilizerQueue_->async([weak = weak_from_this()] {
+        if (auto self = weak.lock()) self->stabilizer_.applyStartupTuning();
+    });
     // Not kept: it repeats for the life of the process and stopping only
     // gates its passes.
     platform_.scheduler->scheduleRepeatingTimer(PeriodicDiskStabilizer::passIntervalSeconds,
@@ -67,7 +70,9 @@ void DiskMonitor::startAutoStabilizer() {
 
 void DiskMonitor::performPeriodicStabilization() {
     if (!autoStabilizerActive.get() || !monitoring_.load()) return;
-    stabilizer_.stabilize(connectedDisks.get());
+    stabilizationGate_.submit(*stabilizerQueue_, [weak = weak_from_this(), disks = connectedDisks.get()] {
+        if (auto self = weak.lock()) self->stabilizer_.stabilize(disks);
+    });
 }
 
 void DiskMonitor::scanDisks() {

@@ -3,7 +3,8 @@
 // a scan on the "disk.monitor" queue; the scan compares identifiers with the
 // published list and applies appends and removals on the main thread, where
 // the connection callbacks fire. Also owns the marked-disk store, the
-// disconnection recovery and a small periodic stabilizer of its own.
+// disconnection recovery and a small periodic stabilizer of its own, whose
+// scripts run on a queue of their own: the main thread never waits for a tool.
 #include <atomic>
 #include <functional>
 #include <map>
@@ -18,6 +19,7 @@
 #include "disks/DiskInfo.h"
 #include "disks/MarkedDiskStore.h"
 #include "disks/PeriodicDiskStabilizer.h"
+#include "foundation/dispatch/TickGate.h"
 #include "foundation/published/Published.h"
 #include "platform/Platform.h"
 
@@ -62,7 +64,9 @@ public:
     void scanDisks();
     // One scan; runs on the monitor's queue.
     void performDiskScan();
-    // Main thread: the periodic stabilization pass.
+    // Main thread: hands one stabilization pass over the external disks as
+    // listed now to the stabilizer queue, unless the previous pass is still
+    // queued or running.
     void performPeriodicStabilization();
 
     DisconnectionRecovery& recovery() const { return *recovery_; }
@@ -78,6 +82,9 @@ private:
     std::atomic<bool> monitoring_{false};
     std::shared_ptr<Timer> timer_;
     std::shared_ptr<SerialQueue> queue_;
+    // The stabilizer's scripts: start tuning, then the 30-second passes.
+    std::shared_ptr<SerialQueue> stabilizerQueue_;
+    TickGate stabilizationGate_;
     std::shared_ptr<DiskDiscovery> discovery_;
     std::shared_ptr<DisconnectionRecovery> recovery_;
     MarkedDiskStore markedDisks_;

@@ -2,7 +2,8 @@
 // The disk monitor's own small stabilizer: three system-tuning scripts once at
 // start, then a pass over the external disks every 30 seconds that keeps them
 // mounted, in a stronger form while an Adobe or other creative application
-// runs. The monitor owns the timer and the gating; this unit owns the scripts.
+// runs. The monitor owns the timer, the gating and the queue the scripts run
+// on; this unit owns the scripts.
 #include <vector>
 
 #include "disks/DiskInfo.h"
@@ -16,7 +17,8 @@ public:
 
     explicit PeriodicDiskStabilizer(Platform platform);
 
-    // The start message and the three tuning scripts, on the calling thread.
+    // The start message and the three tuning scripts, on the calling thread
+    // (never the main one: each script waits for its shell).
     void applyStartupTuning() const;
     // One pass over `connectedDisks` (its external ones, in order).
     void stabilize(const std::vector<DiskInfo>& connectedDisks) const;

@@ -16,8 +16,8 @@ TEST_F(DiskMonitorScan, StartScansAtOnceThenEveryFiveSecondsAndOnlyOnce) {
     monitor->startMonitoring();
     monitor->startMonitoring();
     EXPECT_EQ(tp.diagnostics->count("Disk izleme başlatıldı"), 1u);
-    EXPECT_LT(lineIndex("Disk izleme başlatıldı"), lineIndex("Otomatik USB Stabilizer başlatıldı"));
     tp.scheduler->runUntilIdle();
+    EXPECT_LT(lineIndex("Disk izleme başlatıldı"), lineIndex("Otomatik USB Stabilizer başlatıldı"));
     EXPECT_EQ(listings(), 1u);
     tp.scheduler->advance(4.9);
     EXPECT_EQ(listings(), 1u);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "MonitorFixture.h"
 #include "foundation/process/Script.h"
 
@@ -30,6 +32,8 @@ std::vector<std::string> scriptsAfter(const testing::TestPlatform& tp, std::size
 
 TEST_F(MonitorStabilizer, StartRunsTheThreeTuningScriptsWithTheirMessages) {
     monitor->startMonitoring();
+    EXPECT_TRUE(tp.processes->scripts().empty()) << "the main thread never waits for a script";
+    tp.scheduler->runUntilIdle();
     EXPECT_EQ(tp.processes->scripts(), startScripts);
     const std::vector<std::string> messages = {"Otomatik USB Stabilizer başlatıldı", "✅ USB güç yönetimi optimize edildi",
                                                "🚀 USB I/O priority artırıldı", "🎨 Adobe tolerant modu aktif"};
@@ -95,6 +99,53 @@ TEST_F(MonitorStabilizer, EnhancedPassWhileACreativeApplicationRuns) {
                   "ioreg -l -p IOUSB | grep -q -F -e 'Raw'" + std::string(ioregTail),
                   "sysctl -w vm.pressure_disable_threshold=3\nsync",
               }));
+}
+
+TEST_F(MonitorStabilizer, NoToolRunsOnTheMainThread) {
+    std::vector<std::string> contexts;
+    tp.processes->on(
+        [&](const RunSpec&) {
+            contexts.push_back(tp.scheduler->currentContext());
+            return false;
+        },
+        [](const RunSpec&) { return testing::ScriptedProcessLauncher::exited(0); });
+    diskutil.plug(usb("disk4", "Photos"));
+    monitor->startMonitoring();
+    tp.scheduler->advance(30.0);
+    ASSERT_TRUE(tp.diagnostics->contains("📊 Normal USB stabilization"));
+    for (const auto& context : contexts) EXPECT_NE(context, "main");
+}
+
+// A pass stuck on a hung tool for ten minutes: the ticks meanwhile queue
+// nothing, and the first pass after it works on the disks listed by then.
+TEST_F(MonitorStabilizer, HungPassSkipsTicksAndTheNextPassSeesTheDisksOfNow) {
+    const auto keepMounted = [](const std::string& id) { return "diskutil info '/dev/" + id + "' > /dev/null"; };
+    tp.processes->on(
+        [&](const RunSpec& run) { return run.arguments.size() == 2 && run.arguments[1].find(keepMounted("disk4")) == 0; },
+        [&](const RunSpec&) {
+            tp.scheduler->stall(600.0);
+            return testing::ScriptedProcessLauncher::exited(0);
+        },
+        1);
+    std::size_t mostWaiting = 0;
+    auto probe = tp.scheduler->scheduleRepeatingTimer(1.0, [&] {
+        mostWaiting = std::max(mostWaiting, tp.scheduler->pendingCount("disk.monitor.stabilizer"));
+    });
+    diskutil.plug(usb("disk4", "Photos"));
+    monitor->startMonitoring();
+    tp.scheduler->asyncMainAfter(100.0, [&] { diskutil.plug(usb("disk5", "Music")); });
+
+    tp.scheduler->advance(630.0);  // the stuck pass ends
+    const std::size_t before = tp.processes->scripts().size();
+    tp.scheduler->advance(30.0);   // the next tick
+    probe->invalidate();
+
+    EXPECT_LE(mostWaiting, 1u);
+    EXPECT_EQ(tp.diagnostics->count("📊 Normal USB stabilization"), 2u);
+    const auto after = scriptsAfter(tp, before);
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.front().find(keepMounted("disk4")), 0u);
+    EXPECT_EQ(std::count_if(after.begin(), after.end(), [&](const std::string& s) { return s.find(keepMounted("disk5")) == 0; }), 1);
 }
 
 TEST(DiskStabilizerAdobe, BundleIdentifierContainingAdobeOrCreativeInAnyCase) {

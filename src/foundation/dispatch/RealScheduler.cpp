@@ -38,6 +38,7 @@ struct RealScheduler::State {
     std::unique_ptr<WorkerThreads> global;
     TimerRegistry timers;
     std::atomic<bool> stopRequested{false};
+    std::atomic<std::chrono::nanoseconds::rep> longestMainBlock{0};
 
     std::mutex mutex;
     bool shutDown = false;
@@ -49,13 +50,22 @@ struct RealScheduler::State {
             // keeps queueing itself cannot starve an outside event loop.
             const auto limit = main->nextSequence();
             while (auto block = main->takeDue(limit)) {
+                const auto started = std::chrono::steady_clock::now();
                 WorkQueue::runCatching(*block);
+                noteMainBlock(std::chrono::steady_clock::now() - started);
             }
         }
         auto next = main->nextTime();
         if (!next) return idleWait;
         auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - main->now());
         return std::clamp(wait, std::chrono::milliseconds::zero(), idleWait);
+    }
+
+    void noteMainBlock(std::chrono::steady_clock::duration took) {
+        const auto ran = std::chrono::duration_cast<std::chrono::nanoseconds>(took).count();
+        auto longest = longestMainBlock.load(std::memory_order_relaxed);
+        while (ran > longest && !longestMainBlock.compare_exchange_weak(longest, ran, std::memory_order_relaxed)) {
+        }
     }
 
     // Joins the threads of queues whose handles are gone and whose work is
@@ -201,6 +211,14 @@ void RealScheduler::shutdown() {
     queues.clear();
     state.main->close();  // anything the finishing blocks queued on their way out
     state.main->interrupt();
+}
+
+std::chrono::nanoseconds RealScheduler::longestMainBlock() const {
+    return std::chrono::nanoseconds(state_->longestMainBlock.load(std::memory_order_relaxed));
+}
+
+void RealScheduler::resetStallMeter() {
+    state_->longestMainBlock.store(0, std::memory_order_relaxed);
 }
 
 }  // namespace velmora

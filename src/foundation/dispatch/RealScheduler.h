@@ -49,6 +49,12 @@ public:
     // destructor; safe from any thread, including a queue's own.
     void shutdown();
 
+    // Stall meter: the longest any one block has run on the main loop since
+    // the last reset. A block that waits for a tool freezes the menu and the
+    // window for as long, so this stays small. Any thread.
+    std::chrono::nanoseconds longestMainBlock() const;
+    void resetStallMeter();
+
     struct State;
 private:
     RealScheduler();

@@ -38,6 +38,25 @@ public:
         return popped;
     }
 
+    // Like popDue, but takes the earliest due item that `eligible` accepts.
+    template <class Eligible>
+    std::optional<std::pair<Key, Item>> popDueIf(TimePoint limit, Eligible eligible) {
+        for (auto it = items_.begin(); it != items_.end() && !(it->first.first > limit); ++it) {
+            if (!eligible(it->second)) continue;
+            std::pair<Key, Item> popped{it->first, std::move(it->second)};
+            items_.erase(it);
+            return popped;
+        }
+        return std::nullopt;
+    }
+
+    template <class Matches>
+    std::size_t countIf(Matches matches) const {
+        std::size_t count = 0;
+        for (const auto& entry : items_) count += matches(entry.second) ? 1 : 0;
+        return count;
+    }
+
     // Hands the item back so the caller can destroy it outside its lock.
     std::optional<Item> erase(const Key& key) {
         auto found = items_.find(key);

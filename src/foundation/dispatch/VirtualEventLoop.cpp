@@ -43,6 +43,12 @@ void VirtualEventLoop::sleep(double seconds) {
     if (seconds > 0) now_ = addSeconds(now_, seconds);
 }
 
+void VirtualEventLoop::stall(double seconds) {
+    const Date target = addSeconds(now_, seconds > 0 ? seconds : 0.0);
+    runDueBy(target, false);
+    if (now_ < target) now_ = target;
+}
+
 void VirtualEventLoop::advance(double seconds) {
     const Date target = addSeconds(now_, seconds > 0 ? seconds : 0.0);
     runDueBy(target, false);
@@ -58,7 +64,8 @@ void VirtualEventLoop::runUntilIdle() {
 void VirtualEventLoop::runDueBy(Date limit, bool limitFollowsClock) {
     for (;;) {
         if (limitFollowsClock) limit = now_;
-        auto due = events_.popDue(limit);
+        auto due = running_.empty() ? events_.popDue(limit)
+                                    : events_.popDueIf(limit, [this](const Event& e) { return !isBusy(e.context); });
         if (!due) return;
         // Work that fell due while a block slept runs late, at the current time.
         if (now_ < due->first.first) now_ = due->first.first;
@@ -66,6 +73,18 @@ void VirtualEventLoop::runDueBy(Date limit, bool limitFollowsClock) {
         RunningContext running(running_, std::move(event.context));
         if (event.block) event.block();
     }
+}
+
+bool VirtualEventLoop::isBusy(const std::string& context) const {
+    if (context == globalContext) return false;
+    for (const auto& running : running_) {
+        if (running == context) return true;
+    }
+    return false;
+}
+
+std::size_t VirtualEventLoop::pendingCount(const std::string& context) const {
+    return events_.countIf([&](const Event& e) { return e.context == context; });
 }
 
 std::string VirtualEventLoop::currentContext() const {

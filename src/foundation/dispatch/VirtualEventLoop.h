@@ -36,10 +36,14 @@ public:
 
     Date now() const { return now_; }
     void sleep(double seconds);
+    // The running block stays busy for `seconds` while everything else runs
+    // on; see VirtualScheduler::stall.
+    void stall(double seconds);
     void advance(double seconds);
     void runUntilIdle();
 
     std::size_t pendingCount() const { return events_.size(); }
+    std::size_t pendingCount(const std::string& context) const;
     std::string currentContext() const;
     bool isMainContext() const;
 
@@ -52,6 +56,9 @@ public:
 
 private:
     void runDueBy(Date limit, bool limitFollowsClock);
+    // A serial context (main or a queue) with a block on the stack runs
+    // nothing else until that block returns.
+    bool isBusy(const std::string& context) const;
 
     Date now_;
     bool closed_ = false;

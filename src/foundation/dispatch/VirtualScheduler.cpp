@@ -67,6 +67,15 @@ void VirtualScheduler::runUntilIdle() {
     loop->runUntilIdle();
 }
 
+void VirtualScheduler::stall(double seconds) {
+    auto loop = loop_;
+    loop->stall(seconds);
+}
+
+std::size_t VirtualScheduler::pendingCount(const std::string& context) const {
+    return loop_->pendingCount(context);
+}
+
 std::size_t VirtualScheduler::pendingCount() const {
     return loop_->pendingCount();
 }

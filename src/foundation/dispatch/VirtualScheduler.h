@@ -36,8 +36,14 @@ public:
     void advance(double seconds);
     // Runs everything due now (no clock movement).
     void runUntilIdle();
+    // Called from a running block: it stays busy for `seconds` of virtual time
+    // while timers and other contexts run on, as a tool that hangs on one
+    // queue would; blocks of its own context wait until it returns.
+    void stall(double seconds);
     // Number of blocks and timer ticks waiting (scheduled timers count once).
     std::size_t pendingCount() const;
+    // Blocks waiting in one context (a serial queue's label, "main", "global").
+    std::size_t pendingCount(const std::string& context) const;
     // Label of the context the running block belongs to: "main", a serial
     // queue's label, or "global"; empty outside any block.
     std::string currentContext() const;

@@ -132,6 +132,34 @@ TEST_F(VirtualSchedulerTest, SleepMovesTheClockAndWorkDueMeanwhileRunsLateAfterT
     EXPECT_DOUBLE_EQ(elapsed(), 10);
 }
 
+// A stalled block models a tool hanging on one queue: the main loop and other
+// queues run on, and work behind it on its own queue waits.
+TEST_F(VirtualSchedulerTest, StalledBlockHoldsOnlyItsOwnQueue) {
+    auto queue = scheduler->makeSerialQueue("q", QualityOfService::background);
+    auto other = scheduler->makeSerialQueue("other", QualityOfService::background);
+    queue->async([&] {
+        record("stall-start")();
+        scheduler->stall(5);
+        record("stall-end")();
+    });
+    scheduler->asyncMainAfter(1, [&] {
+        record("main")();
+        queue->async(record("behind"));
+        other->async(record("other"));
+    });
+    std::size_t waitingBehind = 0;
+    scheduler->asyncMainAfter(2, [&] { waitingBehind = scheduler->pendingCount("q"); });
+
+    scheduler->advance(10);
+
+    EXPECT_EQ(log, (std::vector<Ran>{{"stall-start", 0, "q"},
+                                     {"main", 1, "main"},
+                                     {"other", 1, "other"},
+                                     {"stall-end", 5, "q"},
+                                     {"behind", 5, "q"}}));
+    EXPECT_EQ(waitingBehind, 1u);
+}
+
 TEST_F(VirtualSchedulerTest, ABlockSleepingBeyondTheAdvanceTargetNeverTurnsTheClockBack) {
     scheduler->asyncMain([&] { scheduler->sleep(30); });
     scheduler->advance(10);
