@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/BuildPaths.h"
 #include "support/DiskPlists.h"
 #include "support/ScriptedProcessLauncher.h"
 
@@ -82,7 +83,7 @@ TEST(DiskutilQuery, OnlyTheTextRuleRefusesBytesThatAreNotUTF8) {
 // A disk that goes away between the listing and its description is answered
 // with diskutil's error dictionary; nothing of it may pass for a disk.
 TEST(DiskutilQuery, AnInfoAnswerThatDescribesNoDiskIsAFailure) {
-    std::ifstream file(VELMORA_SAMPLES_DIR "/diskutil-info-plist_error-could-not-find-disk_crystal.plist");
+    std::ifstream file(testing::sourcePath("tests/data/samples/diskutil-info-plist_error-could-not-find-disk_crystal.plist"));
     ASSERT_TRUE(file) << "sample missing";
     std::stringstream sample;
     sample << file.rdbuf();
