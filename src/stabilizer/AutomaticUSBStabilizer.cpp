@@ -75,7 +75,9 @@ std::shared_ptr<AutomaticUSBStabilizer> AutomaticUSBStabilizer::create(Platform 
 
 AutomaticUSBStabilizer::AutomaticUSBStabilizer(Platform platform)
     : platform_(std::move(platform)),
-      queue_(platform_.scheduler->makeSerialQueue("usb.auto.stabilizer", QualityOfService::userInitiated)) {}
+      queue_(platform_.scheduler->makeSerialQueue("usb.auto.stabilizer", QualityOfService::userInitiated)),
+      watchdogQueue_(
+          platform_.scheduler->makeSerialQueue("usb.auto.stabilizer.watchdog", QualityOfService::userInitiated)) {}
 
 AutomaticUSBStabilizer::~AutomaticUSBStabilizer() {
     if (parts_) stopAutomaticStabilization();
@@ -162,46 +164,59 @@ void AutomaticUSBStabilizer::publishDetectedControllers(std::vector<USBControlle
 }
 
 void AutomaticUSBStabilizer::startAdvancedPowerManagement() {
-    if (!parts_->controllers.startAdvancedPowerManagement(usbControllerInfo.get())) return;
-    onMain([](AutomaticUSBStabilizer& stabilizer) {
-        stabilizer.powerManagementActive.set(true);
-        stabilizer.currentStabilityLevel.set(StabilityLevel::powerManagement);
-        stabilizer.lastStabilizationAction.set("🔋 Advanced power management active");
-    });
-    powerManagementTimer_ = platform_.scheduler->scheduleRepeatingTimer(120.0, [weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->performPowerManagementCycle();
+    // The chip scripts run on the queue with the list as published now; the
+    // level and the keep-alive timer follow on the main thread.
+    queue_->async([weak = weak_from_this(), controllers = usbControllerInfo.get()] {
+        auto self = weak.lock();
+        if (!self || !self->monitoring_) return;
+        if (!self->parts_->controllers.startAdvancedPowerManagement(controllers)) return;
+        self->onMain([](AutomaticUSBStabilizer& stabilizer) {
+            // A stop meanwhile wins: no level change, no timer.
+            if (!stabilizer.monitoring_) return;
+            stabilizer.powerManagementActive.set(true);
+            stabilizer.currentStabilityLevel.set(StabilityLevel::powerManagement);
+            stabilizer.lastStabilizationAction.set("🔋 Advanced power management active");
+            if (stabilizer.powerManagementTimer_) stabilizer.powerManagementTimer_->invalidate();
+            stabilizer.powerManagementTimer_ = stabilizer.scheduleQueuedTimer(
+                120.0, stabilizer.powerManagementGate_, &AutomaticUSBStabilizer::performPowerManagementCycle);
+        });
     });
 }
 
-std::shared_ptr<Timer> AutomaticUSBStabilizer::scheduleQueuedTimer(double interval,
+std::shared_ptr<Timer> AutomaticUSBStabilizer::scheduleQueuedTimer(double interval, TickGate& gate,
                                                                    void (AutomaticUSBStabilizer::*work)()) {
-    return platform_.scheduler->scheduleRepeatingTimer(interval, [weak = weak_from_this(), work] {
+    // The gate is the stabilizer's, so it is reached only through a live stabilizer.
+    return platform_.scheduler->scheduleRepeatingTimer(interval, [weak = weak_from_this(), &gate, work] {
         auto self = weak.lock();
         if (!self) return;
-        self->queue_->async([weak, work] {
+        gate.submit(*self->queue_, [weak, work] {
             if (auto queued = weak.lock()) ((*queued).*work)();
         });
     });
 }
 
 void AutomaticUSBStabilizer::startUSBMonitoring() {
-    usbMonitorTimer_ = scheduleQueuedTimer(10.0, &AutomaticUSBStabilizer::monitorUSBDisks);
+    usbMonitorTimer_ = scheduleQueuedTimer(10.0, usbMonitorGate_, &AutomaticUSBStabilizer::monitorUSBDisks);
 }
 
 void AutomaticUSBStabilizer::startAdobeDetection() {
     // Deliberately not kept: only the scheduler holds it, so a stop leaves it running.
-    scheduleQueuedTimer(60.0, &AutomaticUSBStabilizer::detectAdobeActivity);
+    scheduleQueuedTimer(60.0, adobeGate_, &AutomaticUSBStabilizer::detectAdobeActivity);
 }
 
 void AutomaticUSBStabilizer::startMainStabilizationLoop() {
-    stabilizationTimer_ = scheduleQueuedTimer(30.0, &AutomaticUSBStabilizer::performStabilizationCycle);
+    stabilizationTimer_ = scheduleQueuedTimer(30.0, stabilizationGate_, &AutomaticUSBStabilizer::performStabilizationCycle);
 }
 
 void AutomaticUSBStabilizer::startRTL9210EmergencyMonitoring() {
     if (rtl9210EmergencyTimer_) rtl9210EmergencyTimer_->invalidate();
-    // Holds the stabilizer strongly: the watchdog outlives a stop.
-    rtl9210EmergencyTimer_ = platform_.scheduler->scheduleRepeatingTimer(
-        15.0, [self = shared_from_this()] { self->parts_->watchdog.checkRTL9210Health(); });
+    // The timer holds the stabilizer strongly: the watchdog outlives a stop.
+    // The check itself holds it weakly, like all queued work.
+    rtl9210EmergencyTimer_ = platform_.scheduler->scheduleRepeatingTimer(15.0, [self = shared_from_this()] {
+        self->watchdogGate_.submit(*self->watchdogQueue_, [weak = std::weak_ptr<AutomaticUSBStabilizer>(self)] {
+            if (auto queued = weak.lock()) queued->parts_->watchdog.checkRTL9210Health();
+        });
+    });
     parts_->context.log("🚨 RTL9210B Emergency Recovery System başlatıldı");
 }
 
@@ -240,9 +255,7 @@ void AutomaticUSBStabilizer::performStabilizationCycle() {
 }
 
 void AutomaticUSBStabilizer::performPowerManagementCycle() {
-    queue_->async([weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->parts_->controllers.performPowerManagementCycle(self->usbControllerInfo.get());
-    });
+    parts_->controllers.performPowerManagementCycle(usbControllerInfo.get());
 }
 
 }  // namespace velmora

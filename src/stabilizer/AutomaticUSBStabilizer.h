@@ -5,17 +5,21 @@
 // recovery after enumeration failures, and per-disk health checks. Creating
 // it starts it; the window shows its published state.
 //
-// Threads: start, stop, every timer tick, the watchdog and all published
-// writes happen on the main thread; disk monitoring, Adobe detection, the
-// 30-second cycle, controller detection and the keep-alive pass run on the
-// serial queue "usb.auto.stabilizer"; the check after a system-wide recovery
-// runs on a global queue.
+// Threads: start, stop, every timer tick and all published writes happen on
+// the main thread; disk monitoring, Adobe detection, the 30-second cycle,
+// controller detection, the chip scripts and the keep-alive pass run on the
+// serial queue "usb.auto.stabilizer"; the RTL9210B watchdog's check runs on a
+// queue of its own, "usb.auto.stabilizer.watchdog", so a tool hung on the
+// first cannot delay it; the check after a system-wide recovery runs on a
+// global queue. A tick whose previous work is still queued or running is
+// skipped, so a hung tool never builds a backlog.
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "foundation/dispatch/TickGate.h"
 #include "foundation/published/Published.h"
 #include "platform/Platform.h"
 #include "stabilizer/StabilityLevel.h"
@@ -72,12 +76,20 @@ private:
     // stabilizer is gone.
     void onMain(std::function<void(AutomaticUSBStabilizer&)> change);
     // A repeating main-thread timer whose tick queues `work` on the
-    // stabilizer's queue, holding the stabilizer weakly at both steps.
-    std::shared_ptr<Timer> scheduleQueuedTimer(double interval, void (AutomaticUSBStabilizer::*work)());
+    // stabilizer's queue through `gate`, holding the stabilizer weakly at both
+    // steps.
+    std::shared_ptr<Timer> scheduleQueuedTimer(double interval, TickGate& gate, void (AutomaticUSBStabilizer::*work)());
 
     Platform platform_;
     std::unique_ptr<Parts> parts_;
     std::shared_ptr<SerialQueue> queue_;
+    std::shared_ptr<SerialQueue> watchdogQueue_;
+    // One per timer: a tick is skipped while its previous work is alive.
+    TickGate usbMonitorGate_;
+    TickGate stabilizationGate_;
+    TickGate adobeGate_;
+    TickGate powerManagementGate_;
+    TickGate watchdogGate_;
     // Written on the main thread, read by the 30-second cycle on the queue.
     std::atomic<bool> monitoring_{false};
     std::shared_ptr<Timer> stabilizationTimer_;

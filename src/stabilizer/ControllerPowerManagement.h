@@ -20,7 +20,7 @@ public:
 
     // Stabilizer's queue: reads and parses the tree.
     std::vector<USBControllerInfo> readControllers() const;
-    // Main thread, given the published list: runs the chip scripts. Returns
+    // Stabilizer's queue, given the published list: runs the chip scripts. Returns
     // whether problem controllers exist, that is whether the stabilizer turns
     // to its power-management level and schedules the keep-alive timer.
     bool startAdvancedPowerManagement(const std::vector<USBControllerInfo>& controllers) const;

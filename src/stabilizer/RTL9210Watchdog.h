@@ -1,8 +1,9 @@
 #pragma once
 // The RTL9210B watchdog's decisions: look for timeout, error or disconnect
 // lines of the bridge in the USB tree, apply a quick fix on the first
-// consecutive detections and the emergency recovery on the third. Main thread
-// only (the counter has no other owner). The stabilizer owns the timer.
+// consecutive detections and the emergency recovery on the third. It runs on
+// the watchdog's serial queue only (the counter has no other owner); the
+// stabilizer owns the timer and the queue.
 #include <map>
 #include <string>
 

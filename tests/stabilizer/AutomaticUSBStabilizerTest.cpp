@@ -224,5 +224,41 @@ TEST(AdobeDetection, ProtectionScriptsReachTheShellWithoutSudo) {
     EXPECT_EQ(h.scriptsContaining("usbsleep"), std::vector<std::string>{"pmset -a usbsleep 0"});
 }
 
+// diskutil hangs for ten minutes on the stabilizer's queue: the ticks of its
+// four timers meanwhile queue at most one block each, the watchdog's checks go
+// on from their own queue, and the first pass after the hang sees the disk
+// plugged during it.
+TEST(AutomaticUSBStabilizer, HungToolSkipsTicksAndLeavesTheWatchdogRunning) {
+    StabilizerHarness h;
+    h.tp.processes->onScriptContaining("USB Product Name", ScriptedProcessLauncher::exited(0, "\"JMicron JMS567\" USB Product Name\n"));
+    h.attach({usbDisk("disk4", "Alpha")});
+    h.tp.processes->on(
+        [](const RunSpec& run) { return run.program == "/usr/sbin/diskutil" && run.arguments.at(0) == "list"; },
+        [&](const RunSpec&) {
+            h.tp.scheduler->stall(600.0);
+            return ScriptedProcessLauncher::exited(0, diskListPlist({"disk4"}));
+        },
+        1);
+    std::size_t mostQueued = 0;
+    std::size_t mostWatchdogQueued = 0;
+    auto probe = h.tp.scheduler->scheduleRepeatingTimer(1.0, [&] {
+        mostQueued = std::max(mostQueued, h.tp.scheduler->pendingCount("usb.auto.stabilizer"));
+        mostWatchdogQueued = std::max(mostWatchdogQueued, h.tp.scheduler->pendingCount("usb.auto.stabilizer.watchdog"));
+    });
+    h.start();
+    h.tp.scheduler->asyncMainAfter(100.0, [&] { h.attach({usbDisk("disk4", "Alpha"), usbDisk("disk5", "Beta")}); });
+
+    h.tp.scheduler->advance(600.0);
+    EXPECT_EQ(h.tp.processes->runsOf("/bin/zsh").size(), 40u);  // every 15 s despite the hang
+    // The hung pass ends at 610 with what it listed at 10; the tick then lists anew.
+    h.tp.scheduler->advance(15.0);
+    probe->invalidate();
+
+    EXPECT_LE(mostQueued, 4u);
+    EXPECT_LE(mostWatchdogQueued, 1u);
+    EXPECT_EQ(h.stabilizer->usbDisksProtected.get(), (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(h.logged("🔄 USB disk değişikliği algılandı - stabilization gerekli"), 2u);
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -119,7 +119,7 @@ TEST(ControllerDetection, FirstDetectionIsFollowedByAdvancedPowerManagement) {
     EXPECT_TRUE(h.logged("🎯 Power management for RTL9210B-CG NVMe: Realtek RTL9210B-CG"));
     EXPECT_TRUE(h.logged("🔋 RTL9210B Advanced Power Management for RTL9210B-CG NVMe"));
     EXPECT_TRUE(h.logged("🔋 ASMedia Power Management for ASMedia bridge"));
-    EXPECT_EQ(scriptContexts, std::vector<std::string>{"main"});
+    EXPECT_EQ(scriptContexts, std::vector<std::string>{"usb.auto.stabilizer"});
     EXPECT_EQ(h.scriptsContaining("enum failure prevention"), std::vector<std::string>{realtekSetup("'RTL9210B-CG NVMe'")});
     EXPECT_EQ(h.scriptsContaining("ASMedia kontrollör"),
               std::vector<std::string>{"# ASMedia kontrollör optimizasyonu\nsysctl -w hw.usb.power_save=0 2>/dev/null || true"});
@@ -161,10 +161,11 @@ TEST(ControllerDetection, StopEndsTheKeepAliveAndRestartReusesTheKnownList) {
     EXPECT_EQ(h.scriptsWith("caffeinate"), 0u);
     EXPECT_EQ(h.stabilizer->usbControllerInfo.get().size(), 1u);  // kept across a stop
 
-    h.stabilizer->startAutomaticStabilization();  // the list is known now: power management at once
-    EXPECT_EQ(h.scriptsWith("JMicron kontrollör"), 1u);
+    // The list is known now: power management follows the start, and the
+    // second detection does not repeat it.
+    h.stabilizer->startAutomaticStabilization();
     h.tp.scheduler->runUntilIdle();
-    EXPECT_EQ(h.scriptsWith("JMicron kontrollör"), 1u);  // the second detection does not repeat it
+    EXPECT_EQ(h.scriptsWith("JMicron kontrollör"), 1u);
     h.tp.scheduler->advance(120.0);
     EXPECT_EQ(h.scriptsContaining("jmicron"),
               std::vector<std::string>{"system_profiler SPUSBDataType | grep -i jmicron > /dev/null"});

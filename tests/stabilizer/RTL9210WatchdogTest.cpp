@@ -84,7 +84,7 @@ TEST(RTL9210Watchdog, ConsecutiveDetectionsEscalateAndHealthyTicksReset) {
     }
 }
 
-TEST(RTL9210Watchdog, RunsOnTheMainThreadWithTheExactScripts) {
+TEST(RTL9210Watchdog, RunsOnItsOwnQueueWithTheExactScripts) {
     StabilizerHarness h;
     std::vector<std::string> contexts;
     h.tp.processes->on([](const RunSpec& request) { return request.program == "/bin/zsh"; },
@@ -97,7 +97,7 @@ TEST(RTL9210Watchdog, RunsOnTheMainThreadWithTheExactScripts) {
     auto zsh = h.tp.processes->runsOf("/bin/zsh");
     ASSERT_EQ(zsh.size(), 3u);
     EXPECT_EQ(zsh[0].arguments, (std::vector<std::string>{"-c", kHealthScript}));
-    EXPECT_EQ(contexts, (std::vector<std::string>{"main", "main", "main"}));
+    EXPECT_EQ(contexts, std::vector<std::string>(3, "usb.auto.stabilizer.watchdog"));
     EXPECT_EQ(h.scriptsContaining("Quick Fix"), (std::vector<std::string>{kQuickFix, kQuickFix}));
     EXPECT_EQ(h.scriptsContaining("Emergency Recovery Protocol"), std::vector<std::string>{kEmergency});
     EXPECT_EQ(h.logged("⚠️ RTL9210B timeout tespit edildi, emergency recovery başlatılıyor"), 3u);
