@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "disks/DiskMonitor.h"
 #include "foundation/dispatch/RealScheduler.h"
 #include "foundation/dispatch/VirtualScheduler.h"
 #include "sim/services/SimPlatform.h"
@@ -68,10 +69,10 @@ protected:
         options.launcher.defaultDeadlineSeconds = 30.0;
         options.launcher.terminateGraceSeconds = 0.5;
         options.random = std::make_shared<RandomSource>(11);
-        Platform platform = sim::makeSimulatedPlatform(mac_.dir(), std::move(scheduler), diagnostics_, options);
-        launcher_ = std::make_shared<GroupTrackingLauncher>(platform.processes);
-        platform.processes = launcher_;
-        stabilizer_ = AutomaticUSBStabilizer::create(platform);
+        platform_ = sim::makeSimulatedPlatform(mac_.dir(), std::move(scheduler), diagnostics_, options);
+        launcher_ = std::make_shared<GroupTrackingLauncher>(platform_.processes);
+        platform_.processes = launcher_;
+        stabilizer_ = AutomaticUSBStabilizer::create(platform_);
     }
     void startVirtual() { start(virtual_); }
     void startReal() {
@@ -106,6 +107,7 @@ protected:
     std::shared_ptr<VirtualScheduler> virtual_ = std::make_shared<VirtualScheduler>(dateFromSeconds(sim::Machine::now()));
     std::shared_ptr<RealScheduler> real_;
     std::shared_ptr<GroupTrackingLauncher> launcher_;
+    Platform platform_;
     std::shared_ptr<AutomaticUSBStabilizer> stabilizer_;
 };
 
@@ -157,6 +159,36 @@ TEST_F(StabilizerSim, APluggedDiskIsStabilizedAndTheAssertionRenewed) {
     EXPECT_NE(renewed[0].id, firstAssertion[0].id);
     EXPECT_EQ(assertions("NoIdleSleepAssertion").size(), 2u);  // the first one is never given back
     EXPECT_FALSE(sim::testing::runHost("/usr/bin/test", {"-e", mac_.dir() + "/pwned"}).status == 0);
+}
+
+// A busy or dying disk makes ioreg and diskutil slow. With both managers
+// running, every tool run belongs on a background queue: the main loop, which
+// also draws the window, never holds a block for anywhere near 2 s.
+TEST_F(StabilizerSim, SlowToolsNeverHoldTheMainLoop) {
+    {
+        sim::MachineEditor editor(mac_.machine());
+        editor.setToolSlow("ioreg", 2.0);
+        editor.setToolSlow("diskutil", 2.0);
+    }
+    startReal();
+    auto monitor = DiskMonitor::create(platform_);
+    monitor->startMonitoring();
+    sim::PlugOptions plug;
+    plug.mediaName = "Travel SSD";
+    const std::string id = sim::MachineEditor(mac_.machine()).plug(plug);
+    const auto listed = [&] {
+        for (const auto& disk : monitor->connectedDisks.get())
+            if (disk.id == id) return true;
+        return false;
+    };
+
+    // The scan, the monitor's start scripts, the stabilizer's controller
+    // detection and its first disk pass all meet the slow tools in here.
+    EXPECT_TRUE(real_->runUntil(listed, 60s));
+    real_->runUntil([] { return false; }, 3s);
+    const auto longest = std::chrono::duration_cast<std::chrono::milliseconds>(real_->longestMainBlock());
+    EXPECT_LT(longest.count(), 100) << "the main loop ran one block for " << longest.count() << " ms";
+    monitor->stopMonitoring();
 }
 
 TEST_F(StabilizerSim, RealtekTimeoutLinesDriveTheWatchdogToTheEmergencyRecovery) {
