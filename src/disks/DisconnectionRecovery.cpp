@@ -6,6 +6,7 @@
 #include "foundation/process/Script.h"
 #include "foundation/strings/DecimalInteger.h"
 #include "platform/DiskutilQuery.h"
+#include "platform/LogShowEntries.h"
 
 namespace velmora {
 
@@ -71,7 +72,11 @@ bool DisconnectionRecovery::checkForEnumerationFailure(const DiskInfo& disk) {
     script
         .code("log show --predicate 'eventMessage contains \"enumeration failures\" OR eventMessage contains "
               "\"failed to create device\"' --start \"$(date -v-30S '+%Y-%m-%d %H:%M:%S')\" --style syslog "
-              "2>/dev/null | grep -i -F -e ")
+              "2>/dev/null")
+        // The name alone would also match a header line that happens to hold
+        // it ("data", "log").
+        .code(logShowEntryLinesOnly)
+        .code(" | grep -i -F -e ")
         .value(disk.name)
         .code(" | wc -l");
     const std::string output = platform_.runner().runScriptWithOutput(script, monitorOutputMessages());

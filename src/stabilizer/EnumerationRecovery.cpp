@@ -3,6 +3,7 @@
 #include <string>
 
 #include "foundation/strings/DecimalInteger.h"
+#include "platform/LogShowEntries.h"
 
 namespace velmora {
 
@@ -11,11 +12,15 @@ namespace {
 constexpr const char* kDetectionQuery =
     "log show --predicate 'eventMessage contains \"enumeration failures\" OR eventMessage contains \"failed to "
     "create device\" OR eventMessage contains \"persistent enumeration\"' --start \"$(date -v-60S '+%Y-%m-%d "
-    "%H:%M:%S')\" --style syslog 2>/dev/null | wc -l";
+    "%H:%M:%S')\" --style syslog 2>/dev/null";
 
 constexpr const char* kVerificationQuery =
     "log show --predicate 'eventMessage contains \"enumeration failures\" OR eventMessage contains \"failed to "
-    "create device\"' --start \"$(date -v-10S '+%Y-%m-%d %H:%M:%S')\" --style syslog 2>/dev/null | wc -l";
+    "create device\"' --start \"$(date -v-10S '+%Y-%m-%d %H:%M:%S')\" --style syslog 2>/dev/null";
+
+// Only entry lines are counted: the lines log show prints around them would
+// otherwise make a quiet log read as failures.
+Script countOfEntries(const char* query) { return Script().code(query).code(logShowEntryLinesOnly).code(" | wc -l"); }
 
 constexpr const char* kRefreshScript =
     "# USB Mass Storage Class driver'ı yenile\n"
@@ -84,7 +89,7 @@ std::optional<long long> EnumerationRecovery::readCount(std::string_view output)
 }
 
 void EnumerationRecovery::checkForSystemWideEnumerationFailures() {
-    auto count = readCount(context_.output(Script(kDetectionQuery)));
+    auto count = readCount(context_.output(countOfEntries(kDetectionQuery)));
     if (!count || *count < 1) return;
     context_.log("🚨 Sistem genelinde " + std::to_string(*count) + " enumeration failure tespit edildi");
     context_.publish(StabilityLevel::stabilizing,
@@ -126,7 +131,7 @@ void EnumerationRecovery::reinitializeUSBControllers() {
 void EnumerationRecovery::verifySystemWideRecovery() {
     auto disks = lister_.getCurrentUSBDisks();
     context_.log("📊 Recovery sonrası USB disk sayısı: " + std::to_string(disks.size()));
-    long long count = readCount(context_.output(Script(kVerificationQuery))).value_or(0);
+    long long count = readCount(context_.output(countOfEntries(kVerificationQuery))).value_or(0);
     if (count != 0) {
         context_.log("⚠️ Hala enumeration failure'lar devam ediyor: " + std::to_string(count));
         context_.publish(StabilityLevel::maximum, "⚠️ Enhanced recovery gerekli");

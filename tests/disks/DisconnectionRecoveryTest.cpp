@@ -12,7 +12,8 @@ using testing::ScriptedProcessLauncher;
 
 const std::string logQueryPrefix =
     "log show --predicate 'eventMessage contains \"enumeration failures\" OR eventMessage contains \"failed to create "
-    "device\"' --start \"$(date -v-30S '+%Y-%m-%d %H:%M:%S')\" --style syslog 2>/dev/null | grep -i -F -e ";
+    "device\"' --start \"$(date -v-30S '+%Y-%m-%d %H:%M:%S')\" --style syslog 2>/dev/null "
+    "| grep '^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] ' | grep -i -F -e ";
 
 struct Recovery : testing::MonitorFixture {
     DiskInfo photos = disk("disk4", "Photos", true);

@@ -227,5 +227,19 @@ TEST_F(DiskMonitorSim, EnumerationFailuresInTheLogStartTheRecoveryChain) {
     EXPECT_EQ(monitor_->recovery().disconnectionCount(id), 0);
 }
 
+// log show's header says "Filtering the log data using …": a disk of that
+// name must not find itself there.
+TEST_F(DiskMonitorSim, AQuietLogCountsNoFailureForADiskNamedLikeTheHeader) {
+    const std::string id = plug("data", "data");
+    scan();
+    ASSERT_TRUE(listed(id));
+    sim::MachineEditor(mac_.machine()).unplug(id);
+    scan();
+    settle();
+    EXPECT_EQ(count("-" + id), 1u);
+    EXPECT_FALSE(diagnostics_->containsSubstring("📊 Enumeration failure sayısı"));
+    EXPECT_EQ(monitor_->recovery().disconnectionCount(id), 1);
+}
+
 }  // namespace
 }  // namespace velmora

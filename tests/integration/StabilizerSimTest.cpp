@@ -216,22 +216,34 @@ TEST_F(StabilizerSim, EnumerationFailuresDriveTheSystemWideRecoveryAndItsEscalat
     startVirtual();
     virtual_->advance(10.0);  // the first tick sees the default machine's two USB disks
     ASSERT_EQ(stabilizer_->usbDisksProtected.get().size(), 2u);
-    sim::MachineEditor(mac_.machine()).addEnumerationFailures(2, "disk5");
+    // Two failure lines: log show's own lines around them are not counted.
+    sim::MachineEditor(mac_.machine()).addEnumerationFailures(1, "disk5");
     sim::MachineEditor(mac_.machine()).unplug("disk5");
     mac_.machine().clearJournal();
     virtual_->advance(10.0);
-    EXPECT_TRUE(diagnostics_->containsSubstring("🚨 Sistem genelinde "));
+    EXPECT_EQ(logged("🚨 Sistem genelinde 2 enumeration failure tespit edildi"), 1u);
     EXPECT_EQ(logged("🔧 SİSTEM GENELİ ENUMERATION RECOVERY başlatıldı"), 1u);
     EXPECT_EQ(journalCount("launchctl kickstart -k system/com.apple.usbd"), 1u);
     EXPECT_EQ(stabilizer_->currentStabilityLevel.get(), StabilityLevel::stabilizing);
 
     virtual_->advance(5.0);
-    EXPECT_TRUE(diagnostics_->containsSubstring("⚠️ Hala enumeration failure'lar devam ediyor: "));
+    EXPECT_EQ(logged("⚠️ Hala enumeration failure'lar devam ediyor: 2"), 1u);
     EXPECT_EQ(logged("✅ Enhanced system recovery tamamlandı"), 1u);
     EXPECT_EQ(journalCount("launchctl kickstart -k system/com.apple.diskmanagementd"), 1u);
     virtual_->runUntilIdle();
     EXPECT_EQ(stabilizer_->lastStabilizationAction.get(), "✅ Enhanced recovery tamamlandı");
     EXPECT_EQ(stabilizer_->currentStabilityLevel.get(), StabilityLevel::protecting);
+}
+
+TEST_F(StabilizerSim, AQuietLogStartsNoRecovery) {
+    startVirtual();
+    virtual_->advance(10.0);
+    ASSERT_EQ(stabilizer_->usbDisksProtected.get().size(), 2u);
+    sim::MachineEditor(mac_.machine()).unplug("disk5");
+    virtual_->advance(10.0);
+    EXPECT_TRUE(diagnostics_->contains("🔄 USB disk değişikliği algılandı - stabilization gerekli"));
+    EXPECT_FALSE(diagnostics_->containsSubstring("🚨 Sistem genelinde "));
+    EXPECT_EQ(logged("🔧 SİSTEM GENELİ ENUMERATION RECOVERY başlatıldı"), 0u);
 }
 
 }  // namespace

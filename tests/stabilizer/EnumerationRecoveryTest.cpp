@@ -10,10 +10,11 @@ namespace {
 const char* kDetectionQuery =
     "log show --predicate 'eventMessage contains \"enumeration failures\" OR eventMessage contains \"failed to "
     "create device\" OR eventMessage contains \"persistent enumeration\"' --start \"$(date -v-60S '+%Y-%m-%d "
-    "%H:%M:%S')\" --style syslog 2>/dev/null | wc -l";
+    "%H:%M:%S')\" --style syslog 2>/dev/null | grep '^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] ' | wc -l";
 const char* kVerificationQuery =
     "log show --predicate 'eventMessage contains \"enumeration failures\" OR eventMessage contains \"failed to "
-    "create device\"' --start \"$(date -v-10S '+%Y-%m-%d %H:%M:%S')\" --style syslog 2>/dev/null | wc -l";
+    "create device\"' --start \"$(date -v-10S '+%Y-%m-%d %H:%M:%S')\" --style syslog 2>/dev/null "
+    "| grep '^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] ' | wc -l";
 
 TEST(EnumerationRecovery, ReadingACount) {
     const std::pair<const char*, std::optional<long long>> cases[] = {
