@@ -113,6 +113,7 @@ void AutomaticUSBStabilizer::stopAutomaticStabilization() {
         if (*timer) (*timer)->invalidate();
     }
     parts_->power.releasePowerAssertion();
+    parts_->controllers.endPollingLoops();
     onMain([](AutomaticUSBStabilizer& stabilizer) {
         stabilizer.currentStabilityLevel.set(StabilityLevel::monitoring);
         stabilizer.lastStabilizationAction.set("Automatic stabilization stopped");

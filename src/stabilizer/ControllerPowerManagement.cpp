@@ -27,7 +27,8 @@ constexpr const char* kRealtekSetupBeforeName =
     "# 4. RTL9210B enum failure prevention\n"
     "ioreg -p IOUSB -n ";
 
-// The polling loop it starts in the background is meant to outlive the script.
+// The polling loop it starts in the background outlives the script; the
+// program holds it (see pollingLoops_).
 constexpr const char* kRealtekSetupAfterName =
     " -r -l | grep -E \"(Power|Current|USB|Speed)\" > /dev/null 2>&1 || true\n"
     "\n"
@@ -86,16 +87,18 @@ std::vector<USBControllerInfo> ControllerPowerManagement::readControllers() cons
                                                          *context_.platform().diagnostics);
 }
 
-bool ControllerPowerManagement::startAdvancedPowerManagement(const std::vector<USBControllerInfo>& controllers) const {
+bool ControllerPowerManagement::startAdvancedPowerManagement(const std::vector<USBControllerInfo>& controllers) {
     auto problematic = withKnownIssues(controllers);
     if (problematic.empty()) return false;
+    std::map<std::string, int> seenNames;
     context_.log("🔋 Starting advanced power management for " + std::to_string(problematic.size()) + " controllers");
     for (const auto& controller : problematic) {
         if (!controller.solution) continue;
         context_.log("🎯 Power management for " + controller.deviceName + ": " + controller.solution->name);
         switch (controller.solution->specialHandling) {
             case USBControllerSpecialHandling::realtekRTL9210B:
-                performRealtekRTL9210BPowerManagement(controller);
+                performRealtekRTL9210BPowerManagement(
+                    controller, controller.deviceName + "#" + std::to_string(seenNames[controller.deviceName]++));
                 break;
             case USBControllerSpecialHandling::asmediaGeneric:
                 context_.log("🔋 ASMedia Power Management for " + controller.deviceName);
@@ -115,9 +118,30 @@ bool ControllerPowerManagement::startAdvancedPowerManagement(const std::vector<U
     return true;
 }
 
-void ControllerPowerManagement::performRealtekRTL9210BPowerManagement(const USBControllerInfo& controller) const {
+void ControllerPowerManagement::performRealtekRTL9210BPowerManagement(const USBControllerInfo& controller,
+                                                                      const std::string& loopKey) {
     context_.log("🔋 RTL9210B Advanced Power Management for " + controller.deviceName);
-    context_.run(Script().code(kRealtekSetupBeforeName).value(controller.deviceName).code(kRealtekSetupAfterName));
+    auto loop = context_.runKeepingJobs(
+        Script().code(kRealtekSetupBeforeName).value(controller.deviceName).code(kRealtekSetupAfterName));
+    std::shared_ptr<BackgroundJobs> earlier;
+    {
+        std::lock_guard lock(loopsMutex_);
+        auto& held = pollingLoops_[loopKey];
+        earlier = std::move(held);
+        held = std::move(loop);
+    }
+    if (earlier) earlier->end();
+}
+
+void ControllerPowerManagement::endPollingLoops() {
+    std::map<std::string, std::shared_ptr<BackgroundJobs>> loops;
+    {
+        std::lock_guard lock(loopsMutex_);
+        loops.swap(pollingLoops_);
+    }
+    for (auto& entry : loops) {
+        if (entry.second) entry.second->end();
+    }
 }
 
 void ControllerPowerManagement::performPowerManagementCycle(const std::vector<USBControllerInfo>& controllers) const {

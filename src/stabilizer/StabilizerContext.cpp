@@ -14,6 +14,10 @@ void StabilizerContext::log(std::string_view text) const { platform_.diagnostics
 
 void StabilizerContext::run(const Script& script) const { runner_.runScript(script, stabilizerScriptMessages()); }
 
+std::shared_ptr<BackgroundJobs> StabilizerContext::runKeepingJobs(const Script& script) const {
+    return runner_.runScriptKeepingJobs(script, stabilizerScriptMessages());
+}
+
 std::string StabilizerContext::output(const Script& script) const {
     return runner_.runScriptWithOutput(script, stabilizerOutputMessages());
 }

@@ -32,6 +32,8 @@ public:
     void log(std::string_view text) const;
     // The stabilizer's plain runner: output inherited, result ignored.
     void run(const Script& script) const;
+    // Same, handing back the background jobs the script leaves.
+    std::shared_ptr<BackgroundJobs> runKeepingJobs(const Script& script) const;
     // The output runner: captured standard output, empty on refusal or failure.
     std::string output(const Script& script) const;
     // The watchdog's runner: zsh, no sudo rule, output and error together.

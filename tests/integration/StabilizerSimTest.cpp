@@ -5,12 +5,23 @@
 // work in the background) is ended after each test.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <filesystem>
+#include <functional>
+#include <fstream>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "disks/DiskMonitor.h"
@@ -49,6 +60,46 @@ private:
     std::mutex mutex_;
     std::vector<int> groups_;
 };
+
+std::string readProcFile(const std::filesystem::path& path) {
+    try {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    } catch (...) {
+        return {};  // the process went away while being read
+    }
+}
+
+// Process groups of the Realtek polling loops whose shells run against the
+// machine in `dir` (a loop is a forked shell, so it carries the script).
+std::set<int> pollingLoopGroups(const std::string& dir) {
+    const std::string machine = std::string("VELMORA_SIM_MACHINE=") + dir + '\0';
+    std::set<int> groups;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename();
+        if (!std::all_of(pid.begin(), pid.end(), [](unsigned char c) { return std::isdigit(c); })) continue;
+        if (readProcFile(entry.path() / "cmdline").find("(while true; do") == std::string::npos) continue;
+        if (readProcFile(entry.path() / "environ").find(machine) == std::string::npos) continue;
+        const std::string stat = readProcFile(entry.path() / "stat");
+        std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+        std::string state;
+        int parent = 0;
+        int group = 0;
+        if (fields >> state >> parent >> group) groups.insert(group);
+    }
+    return groups;
+}
+
+bool eventually(const std::function<bool()>& done, std::chrono::seconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
 
 class StabilizerSim : public ::testing::Test {
 protected:
@@ -95,6 +146,13 @@ protected:
         return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
     }
     std::size_t logged(const std::string& line) const { return diagnostics_->count(line); }
+    // The default machine has one RTL9210B-CG bridge; this adds an identical one.
+    void plugSecondRealtekDisk() {
+        sim::PlugOptions second;
+        second.mediaName = "Second Disk";
+        second.bridge = "RTL9210B-CG";
+        sim::MachineEditor(mac_.machine()).plug(second);
+    }
     std::vector<sim::Assertion> assertions(const std::string& type) {
         std::vector<sim::Assertion> found;
         for (const auto& a : mac_.machine().read().assertions)
@@ -245,6 +303,63 @@ TEST_F(StabilizerSim, AQuietLogStartsNoRecovery) {
     EXPECT_FALSE(diagnostics_->containsSubstring("🚨 Sistem genelinde "));
     EXPECT_EQ(logged("🔧 SİSTEM GENELİ ENUMERATION RECOVERY başlatıldı"), 0u);
 }
+
+// The Realtek script leaves a polling loop in the background; the program
+// keeps one per controller and ends them with a stop.
+TEST_F(StabilizerSim, RealtekPollingLoopsBelongToTheStabilizer) {
+    plugSecondRealtekDisk();
+    startVirtual();
+    virtual_->runUntilIdle();
+    ASSERT_EQ(logged("🔋 RTL9210B Advanced Power Management for RTL9210B-CG"), 2u);
+    EXPECT_EQ(pollingLoopGroups(mac_.dir()).size(), 2u);
+    virtual_->advance(250.0);  // two keep-alive passes
+    EXPECT_EQ(pollingLoopGroups(mac_.dir()).size(), 2u);
+
+    stabilizer_->stopAutomaticStabilization();
+    EXPECT_TRUE(eventually([&] { return pollingLoopGroups(mac_.dir()).empty(); }, 5s));
+    stabilizer_->startAutomaticStabilization();  // the known list: the chip scripts run again
+    virtual_->runUntilIdle();
+    EXPECT_EQ(logged("🔋 RTL9210B Advanced Power Management for RTL9210B-CG"), 4u);
+    EXPECT_EQ(pollingLoopGroups(mac_.dir()).size(), 2u);
+
+    stabilizer_->endWatchdog();
+    stabilizer_.reset();
+    EXPECT_TRUE(eventually([&] { return pollingLoopGroups(mac_.dir()).empty(); }, 5s));
+}
+
+#ifdef VELMORA_PROGRAM_PATH
+// The program itself, ended by SIGTERM, leaves no loop behind.
+TEST_F(StabilizerSim, TheProgramEndsItsPollingLoopsWhenTerminated) {
+    plugSecondRealtekDisk();
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    const std::string program = VELMORA_PROGRAM_PATH;
+    std::string machineArgument = mac_.dir();
+    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>("--machine"),
+                            machineArgument.data(), nullptr};
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &quiet, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&quiet);
+
+    const bool started = eventually([&] { return pollingLoopGroups(mac_.dir()).size() == 2; }, 60s);
+    std::this_thread::sleep_for(1s);
+    const std::size_t running = pollingLoopGroups(mac_.dir()).size();
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    const bool exited = eventually([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 30s);
+    if (!exited) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(started);
+    EXPECT_EQ(running, 2u);
+    ASSERT_TRUE(exited);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(eventually([&] { return pollingLoopGroups(mac_.dir()).empty(); }, 5s))
+        << pollingLoopGroups(mac_.dir()).size() << " loops left";
+}
+#endif
 
 }  // namespace
 }  // namespace velmora

@@ -16,6 +16,7 @@
 #include "foundation/process/ChildEnvironment.h"
 #include "foundation/process/ChildReaper.h"
 #include "foundation/process/FileDescriptor.h"
+#include "foundation/process/HeldProcessGroup.h"
 #include "foundation/process/SpawnSetup.h"
 #include "foundation/process/SpawnedChild.h"
 
@@ -114,7 +115,9 @@ struct PosixProcessLauncher::Impl {
     // SIGTERM to the group, SIGKILL after the grace period; the exited child's
     // zombie keeps the group id reserved until it is reaped here or abandoned.
     void terminate(SpawnedChild& child);
-    void collect(SpawnedChild& child, RunResult& result);
+    // Reaps the child, or, for a run whose jobs are kept, hands its group to
+    // the result and leaves the reaping to that.
+    void collect(SpawnedChild& child, RunResult& result, bool keepJobs);
     void report(const std::string& line) {
         if (diagnostics) diagnostics->line(line);
     }
@@ -222,7 +225,7 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& request) {
     }
     // The child finished; whatever still holds a pipe is a background job it
     // started on purpose, and is left alone.
-    collect(child, result);
+    collect(child, result, request.keepJobs);
     return result;
 }
 
@@ -303,8 +306,12 @@ void PosixProcessLauncher::Impl::terminate(SpawnedChild& child) {
     }
 }
 
-void PosixProcessLauncher::Impl::collect(SpawnedChild& child, RunResult& result) {
-    child.reap();
+void PosixProcessLauncher::Impl::collect(SpawnedChild& child, RunResult& result, bool keepJobs) {
+    if (keepJobs && !child.reaped()) {
+        result.jobs = std::make_shared<HeldProcessGroup>(child.pid());
+    } else {
+        child.reap();
+    }
     if (child.killedBySignal()) {
         result.outcome = RunResult::Outcome::signaled;
         result.signal = child.signal();

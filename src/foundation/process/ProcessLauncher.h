@@ -2,6 +2,7 @@
 // How one child process is run: absolute program path, argument vector as is,
 // standard input inherited, each output stream's wiring, wait or not, and a
 // deadline. Results are values that tell the failures apart; nothing throws.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,19 @@ struct RunSpec {
     bool wait = true;                    // false: start and return; the child is reaped later
     // Bound on the whole run, pipe reading included. Absent: the launcher's default.
     std::optional<double> deadlineSeconds;
+    // The run leaves background jobs that belong to the caller: once it has
+    // exited, its process group is handed back in RunResult::jobs.
+    bool keepJobs = false;
+};
+
+// The background jobs a finished run left in its process group, held for the
+// caller. The group's id stays reserved while held, so ending it can never
+// reach an unrelated group. end(), or dropping the last reference, kills
+// every process still in the group.
+class BackgroundJobs {
+public:
+    virtual ~BackgroundJobs() = default;
+    virtual void end() = 0;
 };
 
 struct RunResult {
@@ -36,6 +50,8 @@ struct RunResult {
     int pid = -1;
     std::string output;       // captured standard output (or merged output)
     std::string errorOutput;  // captured standard error when wired to its own pipe
+    // With RunSpec::keepJobs, for a run that exited or was signaled.
+    std::shared_ptr<BackgroundJobs> jobs;
     // Readable text for startFailed / deadline / outputTooLarge, e.g.
     // "The file “diskutil” doesn’t exist." style descriptions.
     std::string errorDescription;

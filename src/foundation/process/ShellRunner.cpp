@@ -15,17 +15,29 @@ ShellRunner::ShellRunner(std::shared_ptr<ProcessLauncher> launcher, std::shared_
 // A run that hit its deadline or the output cap produced nothing usable, so
 // every runner treats it like a failed start and prints that message.
 void ShellRunner::runScript(const Script& script, const SudoRunnerMessages& messages) const {
+    runPlainScript(script, messages, false);
+}
+
+std::shared_ptr<BackgroundJobs> ShellRunner::runScriptKeepingJobs(const Script& script,
+                                                                  const SudoRunnerMessages& messages) const {
+    return runPlainScript(script, messages, true);
+}
+
+std::shared_ptr<BackgroundJobs> ShellRunner::runPlainScript(const Script& script, const SudoRunnerMessages& messages,
+                                                            bool keepJobs) const {
     const auto text = script.textWithoutSudo();
     if (!text) {
         diagnostics_->line(messages.skipped);
-        return;
+        return nullptr;
     }
     RunSpec request;
     request.program = kShell;
     request.arguments = {"-c", *text};
     request.error = ErrorWiring::nullDevice;
-    const RunResult result = launcher_->run(request);
+    request.keepJobs = keepJobs;
+    RunResult result = launcher_->run(request);
     if (!result.started()) diagnostics_->line(messages.startFailure + result.errorDescription);
+    return std::move(result.jobs);
 }
 
 std::string ShellRunner::runScriptWithOutput(const Script& script, const SudoRunnerMessages& messages) const {

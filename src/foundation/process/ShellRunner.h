@@ -26,6 +26,10 @@ public:
     // "/bin/sh" "-c" script after the sudo rule; output inherited, error to the
     // null device; result ignored.
     void runScript(const Script& script, const SudoRunnerMessages& messages) const;
+    // Same, for a script that leaves background jobs: they are handed back
+    // (null when the script did not run to its end).
+    std::shared_ptr<BackgroundJobs> runScriptKeepingJobs(const Script& script,
+                                                         const SudoRunnerMessages& messages) const;
     // Same, output captured; empty text on refusal, start failure or non-UTF-8 output.
     std::string runScriptWithOutput(const Script& script, const SudoRunnerMessages& messages) const;
     // "/bin/zsh" "-c" the unchanged script, output and error into one pipe;
@@ -39,6 +43,9 @@ public:
     Diagnostics& diagnostics() const { return *diagnostics_; }
 
 private:
+    std::shared_ptr<BackgroundJobs> runPlainScript(const Script& script, const SudoRunnerMessages& messages,
+                                                   bool keepJobs) const;
+
     std::shared_ptr<ProcessLauncher> launcher_;
     std::shared_ptr<Diagnostics> diagnostics_;
 };
