@@ -170,7 +170,11 @@ void AutomaticUSBStabilizer::startAdvancedPowerManagement() {
     queue_->async([weak = weak_from_this(), controllers = usbControllerInfo.get()] {
         auto self = weak.lock();
         if (!self || !self->monitoring_) return;
-        if (!self->parts_->controllers.startAdvancedPowerManagement(controllers)) return;
+        const bool problems = self->parts_->controllers.startAdvancedPowerManagement(controllers);
+        // A stop during the chip scripts ended only the loops held by then:
+        // the flag is cleared before that, so one of the two ends these.
+        if (!self->monitoring_) self->parts_->controllers.endPollingLoops();
+        if (!problems) return;
         self->onMain([](AutomaticUSBStabilizer& stabilizer) {
             // A stop meanwhile wins: no level change, no timer.
             if (!stabilizer.monitoring_) return;
