@@ -88,51 +88,77 @@ end tell)"},
                            "end tell"},
 };
 
-// Indentation and line breaks do not change what a script means; runs of
-// white space outside string literals count as one space.
-std::string normalizeSpace(const std::string& text) {
-    std::string out;
+// A script reduced to what the stand-in compares: the code outside string
+// literals with runs of white space as one space and each literal as a
+// marker, and the literals' values in order, their escapes decoded as
+// AppleScript reads them. Absent for text AppleScript would not compile: an
+// unterminated literal or an unknown escape.
+struct Reduced {
+    std::string code;
+    std::vector<std::string> literals;
+};
+
+constexpr char kLiteral = '\x02';
+
+std::optional<Reduced> reduce(const std::string& text) {
+    Reduced out;
     bool pendingSpace = false;
-    bool inString = false;
-    for (char c : text) {
-        if (c == '"') inString = !inString;
-        if (!inString && (c == ' ' || c == '\t' || c == '\n' || c == '\r')) {
-            pendingSpace = !out.empty();
-        } else {
-            if (pendingSpace) out += ' ';
-            pendingSpace = false;
-            out += c;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            pendingSpace = !out.code.empty();
+            continue;
         }
+        if (pendingSpace) out.code += ' ';
+        pendingSpace = false;
+        if (c != '"') {
+            out.code += c;
+            continue;
+        }
+        std::string literal;
+        bool closed = false;
+        for (++i; i < text.size(); ++i) {
+            const char d = text[i];
+            if (d == '"') {
+                closed = true;
+                break;
+            }
+            if (d != '\\') {
+                literal += d;
+                continue;
+            }
+            if (++i == text.size()) return std::nullopt;
+            switch (text[i]) {
+                case '"': literal += '"'; break;
+                case '\\': literal += '\\'; break;
+                case 'n': literal += '\n'; break;
+                case 'r': literal += '\r'; break;
+                case 't': literal += '\t'; break;
+                default: return std::nullopt;
+            }
+        }
+        if (!closed) return std::nullopt;
+        out.code += kLiteral;
+        out.literals.push_back(std::move(literal));
     }
     return out;
 }
 
-// Matches the source against a template whose value markers all stand for
-// the same text; returns that text. A value can hold neither a double quote
-// nor a line break: in real AppleScript either would end the string literal.
-std::optional<std::string> matchTemplate(const std::string& source, const std::string& templ) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : templ) {
-        if (c == kValue) {
-            pieces.push_back(piece);
-            piece.clear();
-        } else {
-            piece += c;
+// Matches a script against a template whose value literals all stand for the
+// same text; returns that text ("" for a template without a value).
+std::optional<std::string> matchTemplate(const Reduced& source, const Reduced& templ) {
+    if (source.code != templ.code || source.literals.size() != templ.literals.size()) return std::nullopt;
+    std::optional<std::string> value;
+    for (std::size_t i = 0; i < templ.literals.size(); ++i) {
+        if (templ.literals[i] != std::string(1, kValue)) {
+            if (source.literals[i] != templ.literals[i]) return std::nullopt;
+        } else if (!value) {
+            value = source.literals[i];
+        } else if (*value != source.literals[i]) {
+            return std::nullopt;
         }
     }
-    pieces.push_back(piece);
-    if (pieces.size() == 1) return source == templ ? std::optional<std::string>("") : std::nullopt;
-
-    const std::string& first = pieces.front();
-    if (source.compare(0, first.size(), first) != 0) return std::nullopt;
-    std::size_t end = source.find('"', first.size());
-    if (end == std::string::npos) return std::nullopt;
-    std::string value = source.substr(first.size(), end - first.size());
-    std::string rebuilt = first;
-    for (std::size_t i = 1; i < pieces.size(); ++i) rebuilt += value + pieces[i];
-    if (rebuilt != source) return std::nullopt;
-    return value;
+    return value.value_or("");
 }
 
 std::string errorDescription(long number, const std::string& message) {
@@ -169,11 +195,12 @@ std::string SimAppleScriptRunner::loginItemName(const std::string& path) {
 }
 
 AppleScriptOutcome SimAppleScriptRunner::execute(const std::string& source) {
-    const std::string normalized = normalizeSpace(source);
+    const std::optional<Reduced> reduced = reduce(source);
     std::optional<ScriptKind> kind;
     std::string value;
     for (const auto& t : kTemplates) {
-        if (auto found = matchTemplate(normalized, normalizeSpace(t.text))) {
+        if (!reduced) break;
+        if (auto found = matchTemplate(*reduced, *reduce(t.text))) {
             kind = t.kind;
             value = *found;
             break;

@@ -2,10 +2,11 @@
 // The simulator's stand-in for AppleScript to "System Events": it answers the
 // program's login-item scripts (query names, add with a path and hidden flag,
 // delete every, delete one by one, presence by name) from the machine state,
-// recognising each by its structure and taking the inserted path or name
-// from the source. A machine that denies automation gets error -1743, as the
-// real System Events gives; any other script is a syntax error. It does not
-// interpret AppleScript.
+// recognising each by its structure and reading the inserted path or name
+// as an AppleScript string literal (`\"` and `\\` escapes decoded), so a
+// hostile path arrives as the path it is. A machine that denies automation
+// gets error -1743, as the real System Events gives; any other script is a
+// syntax error. It does not interpret AppleScript.
 #include <memory>
 
 #include "platform/AppleScript.h"

@@ -184,6 +184,40 @@ TEST(SimAppleScriptRunner, IndentationDoesNotMatterButStringContentDoes) {
     EXPECT_EQ(runner.execute(mixed).kind, AppleScriptOutcome::Kind::error);
 }
 
+// Paths arrive as AppleScript string literals: escapes are decoded, and a
+// literal the real compiler would reject is a syntax error, never a path.
+TEST(SimAppleScriptRunner, ReadsValuesAsStringLiterals) {
+    ScratchMachine mac("empty");
+    SimAppleScriptRunner runner(mac.shared());
+    struct Case {
+        std::string literalBody;  // between the quotes, as sent
+        std::optional<std::string> path;
+    };
+    const Case cases[] = {
+        {R"(/Users/a\"; do shell script \"touch /tmp/x\"; \"/Velmora.app)",
+         R"(/Users/a"; do shell script "touch /tmp/x"; "/Velmora.app)"},
+        {R"(/A\\B/Velmora.app)", R"(/A\B/Velmora.app)"},
+        {R"(/ends with backslash\\)", R"(/ends with backslash\)"},
+        {R"(/tab\there)", "/tab\there"},
+        {"/two\nlines", "/two\nlines"},
+        {R"(/bad \q escape)", std::nullopt},
+        {R"(/open"; do shell script "reboot)", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        mac.machine().update([](MachineState& s) { s.loginItems.clear(); });
+        auto outcome = runner.execute(addScript(c.literalBody, true));
+        if (!c.path) {
+            EXPECT_EQ(outcome.errorNumber, SimAppleScriptRunner::kSyntaxError) << c.literalBody;
+            EXPECT_TRUE(mac.machine().read().loginItems.empty());
+            continue;
+        }
+        EXPECT_TRUE(outcome.booleanValue) << c.literalBody;
+        const auto items = mac.machine().read().loginItems;
+        ASSERT_EQ(items.size(), 1u) << c.literalBody;
+        EXPECT_EQ(items[0].path, *c.path);
+    }
+}
+
 TEST(SimNotificationCenter, AnswersComeFromTheMachineOnAnotherThread) {
     ScratchMachine mac("empty");
     mac.machine().update([](MachineState& s) {
