@@ -28,8 +28,10 @@
 namespace {
 
 int usage(int status) {
-    std::cout << "usage: velmora [--machine DIR] [--seconds N]\n"
+    std::cout << "usage: velmora [--machine DIR] [--seconds N] [--bundle-path PATH]\n"
                  "  --machine DIR  the simulated Mac to run against (default: $VELMORA_MACHINE)\n"
+                 "  --bundle-path PATH  the application bundle the program runs from\n"
+                 "                 (default: DIR/Applications/Velmora.app)\n"
                  "  --seconds N    stop after N seconds (default: run until interrupted)\n";
     return status;
 }
@@ -40,11 +42,14 @@ int main(int argc, char** argv) {
     std::optional<std::string> machine;
     if (const char* env = std::getenv("VELMORA_MACHINE")) machine = env;
     std::optional<double> seconds;
+    std::optional<std::string> bundlePath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") return usage(0);
         if (arg == "--machine" && i + 1 < argc) {
             machine = argv[++i];
+        } else if (arg == "--bundle-path" && i + 1 < argc) {
+            bundlePath = argv[++i];
         } else if (arg == "--seconds" && i + 1 < argc) {
             char* end = nullptr;
             const double value = std::strtod(argv[++i], &end);
@@ -74,6 +79,7 @@ int main(int argc, char** argv) {
     auto scheduler = velmora::RealScheduler::create();
     auto diagnostics = std::make_shared<velmora::StdoutDiagnostics>();
     velmora::sim::SimulatedPlatformOptions options;
+    options.bundlePath = bundlePath;
     options.strings = std::make_shared<velmora::StringTable>(
         velmora::StringTable::loadFile(std::string(VELMORA_RESOURCES_DIR) + "/en.strings"));
     const velmora::Platform platform =

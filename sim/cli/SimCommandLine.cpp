@@ -59,8 +59,11 @@ const VerbHelp kHelp[] = {
     {"notifications", "velmora-sim notifications DIR authorization notDetermined|denied|authorized|provisional|ephemeral\n"
                       "velmora-sim notifications DIR request grant|deny\n"
                       "  Sets the notification authorization, or the answer to the next permission request.\n"},
+    {"alerts", "velmora-sim alerts DIR answer N\n"
+               "  Answers every later alert with its button number N (counting from 1; past the\n"
+               "  last button: the last). Until set, alerts are answered with the first button.\n"},
     {"journal", "velmora-sim journal DIR [--clear]\n  Prints one tool run a line: the tool name and its arguments.\n"},
-    {"show", "velmora-sim show DIR disks|usb|processes|log|notifications|assertions|login-items|urls\n"
+    {"show", "velmora-sim show DIR disks|usb|processes|log|notifications|assertions|login-items|urls|alerts\n"
              "  Prints part of the machine's state in readable lines.\n"},
     {"state", "velmora-sim state DIR\n  Prints the whole state as JSON.\n"},
 };
@@ -245,6 +248,7 @@ int SimCommandLine::run(const std::vector<std::string>& arguments) {
         if (verb == "privilege") return privilege(rest);
         if (verb == "automation") return automation(rest);
         if (verb == "notifications") return notifications(rest);
+        if (verb == "alerts") return alerts(rest);
         if (verb == "journal") return journal(rest);
         if (verb == "show") return show(rest);
         if (verb == "state") return state(rest);
@@ -473,6 +477,16 @@ int SimCommandLine::notifications(const std::vector<std::string>& args) {
     return usage("notifications");
 }
 
+int SimCommandLine::alerts(const std::vector<std::string>& args) {
+    auto p = parse(args, {});
+    if (!p.error.empty() || p.positional.size() != 3 || p.positional[1] != "answer") return usage("alerts");
+    const auto number = parseInteger(p.positional[2]);
+    if (!number || *number < 1 || *number > 1000) return usage("alerts");
+    Machine machine = existingMachine(p.positional[0]);
+    machine.update([&](MachineState& s) { s.alertAnswer = static_cast<int>(*number); });
+    return 0;
+}
+
 int SimCommandLine::journal(const std::vector<std::string>& args) {
     auto p = parse(args, {}, {"--clear"});
     if (!p.error.empty() || p.positional.size() != 1) return usage("journal");
@@ -497,7 +511,7 @@ int SimCommandLine::show(const std::vector<std::string>& args) {
     if (!p.error.empty() || p.positional.size() != 2) return usage("show");
     const std::string& what = p.positional[1];
     static const std::set<std::string> parts = {"disks", "usb", "processes", "log", "notifications",
-                                                "assertions", "login-items", "urls"};
+                                                "assertions", "login-items", "urls", "alerts"};
     if (!parts.count(what)) return usage("show");
     MachineState s = existingMachine(p.positional[0]).read();
     if (what == "disks") {
@@ -546,6 +560,20 @@ int SimCommandLine::show(const std::vector<std::string>& args) {
         for (const auto& l : s.loginItems) out_ << l.name << "  " << l.path << (l.hidden ? "  hidden" : "") << "\n";
     } else if (what == "urls") {
         for (const auto& u : s.openedURLs) out_ << u << "\n";
+    } else if (what == "alerts") {
+        out_ << "answer: button " << s.alertAnswer << "\n";
+        for (const auto& a : s.alerts) {
+            out_ << timeText(a.time) << "  " << a.messageText << "\n";
+            std::string informative = a.informativeText;
+            for (std::size_t at = 0; (at = informative.find('\n', at)) != std::string::npos; at += 5) {
+                informative.replace(at, 1, "\n    ");
+            }
+            out_ << "    " << informative << "\n";
+            for (std::size_t i = 0; i < a.buttons.size(); ++i) {
+                out_ << "  [" << (i + 1) << "] " << a.buttons[i]
+                     << (static_cast<int>(i + 1) == a.chosen ? "  <- chosen" : "") << "\n";
+            }
+        }
     }
     return 0;
 }

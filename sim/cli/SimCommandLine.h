@@ -30,6 +30,7 @@ private:
     int privilege(const std::vector<std::string>& args);
     int automation(const std::vector<std::string>& args);
     int notifications(const std::vector<std::string>& args);
+    int alerts(const std::vector<std::string>& args);
     int journal(const std::vector<std::string>& args);
     int show(const std::vector<std::string>& args);
     int state(const std::vector<std::string>& args);

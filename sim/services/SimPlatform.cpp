@@ -1,6 +1,7 @@
 #include "sim/services/SimPlatform.h"
 
 #include "foundation/defaults/FileUserDefaults.h"
+#include "sim/services/SimAlerts.h"
 #include "sim/services/SimAppleScriptRunner.h"
 #include "sim/services/SimNotificationCenter.h"
 #include "sim/services/SimPowerAssertions.h"
@@ -31,6 +32,9 @@ Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Sc
     platform.defaults = std::make_shared<FileUserDefaults>(dir + "/.velmora-sim/defaults", options.defaultsDomain, diagnostics);
     platform.strings = options.strings ? options.strings : std::make_shared<const StringTable>();
     platform.random = options.random ? options.random : std::make_shared<RandomSource>(RandomSource::fromEntropy().seed());
+    platform.alerts = std::make_shared<SimAlerts>(machine);
+    platform.bundle.identifier = options.defaultsDomain;
+    platform.bundle.path = options.bundlePath ? *options.bundlePath : dir + "/Applications/Velmora.app";
     return platform;
 }
 

@@ -2,8 +2,10 @@
 // A whole Platform running against a simulated Mac: the program's processes
 // run inside the machine folder (its tools are the simulator's stand-ins),
 // the services are the simulator's stand-ins over the same machine state,
-// and user defaults live in DIR/.velmora-sim/defaults.
+// user defaults live in DIR/.velmora-sim/defaults, and alerts are answered
+// from the machine state.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "foundation/process/PosixProcessLauncher.h"
@@ -18,6 +20,8 @@ struct SimulatedPlatformOptions {
     std::shared_ptr<const StringTable> strings;  // null: an empty table (texts fall back to their defaults)
     std::shared_ptr<RandomSource> random;        // null: seeded from entropy
     std::string defaultsDomain = "com.orrindel.velmora";
+    // The running program's bundle; absent: DIR/Applications/Velmora.app.
+    std::optional<std::string> bundlePath;
 };
 
 Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Scheduler> scheduler,

@@ -202,6 +202,22 @@ void from_json(const json& j, DeliveredNotification& n) {
     readField(j, "time", n.time);
 }
 
+void to_json(json& j, const ShownAlert& a) {
+    j = json{{"messageText", a.messageText},
+             {"informativeText", a.informativeText},
+             {"buttons", a.buttons},
+             {"chosen", a.chosen},
+             {"time", a.time}};
+}
+
+void from_json(const json& j, ShownAlert& a) {
+    readField(j, "messageText", a.messageText);
+    readField(j, "informativeText", a.informativeText);
+    readField(j, "buttons", a.buttons);
+    readField(j, "chosen", a.chosen);
+    readField(j, "time", a.time);
+}
+
 std::string toolFaultName(ToolFault f) {
     switch (f) {
         case ToolFault::none: return "none";
@@ -243,6 +259,8 @@ void to_json(json& j, const MachineState& s) {
              {"notifications", s.notifications},
              {"assertions", s.assertions},
              {"openedURLs", s.openedURLs},
+             {"alerts", s.alerts},
+             {"alertAnswer", s.alertAnswer},
              {"userIsAdmin", s.userIsAdmin},
              {"automationAllowed", s.automationAllowed},
              {"toolFaults", faults},
@@ -267,6 +285,8 @@ void from_json(const json& j, MachineState& s) {
     readField(j, "notifications", s.notifications);
     readField(j, "assertions", s.assertions);
     readField(j, "openedURLs", s.openedURLs);
+    readField(j, "alerts", s.alerts);
+    readField(j, "alertAnswer", s.alertAnswer);
     readField(j, "userIsAdmin", s.userIsAdmin);
     readField(j, "automationAllowed", s.automationAllowed);
     s.toolFaults.clear();

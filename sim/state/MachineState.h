@@ -109,6 +109,15 @@ struct DeliveredNotification {
     double time = 0;
 };
 
+// An alert the program showed and the button the machine answered with.
+struct ShownAlert {
+    std::string messageText;
+    std::string informativeText;
+    std::vector<std::string> buttons;
+    int chosen = 1;                         // button number, counting from 1
+    double time = 0;
+};
+
 // A machine folder that cannot be read or written (corrupt state file, no
 // permission). Only the simulator's own code sees it; the in-process services
 // turn it into the failure values of their interfaces.
@@ -134,6 +143,8 @@ struct MachineState {
     std::vector<DeliveredNotification> notifications;
     std::vector<Assertion> assertions;
     std::vector<std::string> openedURLs;
+    std::vector<ShownAlert> alerts;
+    int alertAnswer = 1;                           // button number to choose; past the last: the last
     bool userIsAdmin = false;                      // standard user by default
     bool automationAllowed = true;                 // System Events automation permission
     std::map<std::string, ToolFault> toolFaults;
@@ -163,6 +174,8 @@ void to_json(nlohmann::json& j, const LoginItem& l);
 void from_json(const nlohmann::json& j, LoginItem& l);
 void to_json(nlohmann::json& j, const DeliveredNotification& n);
 void from_json(const nlohmann::json& j, DeliveredNotification& n);
+void to_json(nlohmann::json& j, const ShownAlert& a);
+void from_json(const nlohmann::json& j, ShownAlert& a);
 
 // The state as the readable text stored in the state file, and back. Parsing
 // throws MachineError on text that is not a state.

@@ -11,7 +11,9 @@
 #include "foundation/process/ShellRunner.h"
 #include "foundation/random/RandomSource.h"
 #include "foundation/strings/StringTable.h"
+#include "platform/Alerts.h"
 #include "platform/AppleScript.h"
+#include "platform/MainBundle.h"
 #include "platform/Notifications.h"
 #include "platform/PowerAssertions.h"
 #include "platform/Workspace.h"
@@ -29,6 +31,8 @@ struct Platform {
     std::shared_ptr<const StringTable> strings;
     std::shared_ptr<Diagnostics> diagnostics;
     std::shared_ptr<RandomSource> random;
+    std::shared_ptr<Alerts> alerts;
+    MainBundle bundle;
 
     // The runners over `processes` and `diagnostics`.
     ShellRunner runner() const { return ShellRunner(processes, diagnostics); }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "SimTestSupport.h"
+#include "sim/services/SimAlerts.h"
 
 #ifdef VELMORA_SIM_COMMAND_BUILT
 
@@ -165,6 +166,23 @@ TEST_F(SimCommandLineTest, ShowListsRecordedServiceEffects) {
     EXPECT_EQ(sim({"show", dir_, "login-items"}).output, "Velmora  /Applications/Velmora.app  hidden\n");
     EXPECT_NE(sim({"show", dir_, "assertions"}).output.find("0x1001  PreventUserIdleSystemSleep"), std::string::npos);
     EXPECT_NE(sim({"show", dir_, "notifications"}).output.find("authorization: notDetermined"), std::string::npos);
+}
+
+TEST_F(SimCommandLineTest, AlertsAreAnsweredWithTheConfiguredButtonAndListed) {
+    SimAlerts alerts(std::make_shared<Machine>(dir_));
+    const AlertRequest request{"Startup Permissions Required", "line one\nline two", {"Open System Preferences", "OK"}};
+    EXPECT_EQ(alerts.runModal(request), 0u);  // until set: the first button
+    EXPECT_EQ(sim({"alerts", dir_, "answer", "2"}).status, 0);
+    EXPECT_EQ(alerts.runModal(request), 1u);
+    EXPECT_EQ(sim({"alerts", dir_, "answer", "7"}).status, 0);
+    EXPECT_EQ(alerts.runModal(request), 1u);  // past the last: the last
+    EXPECT_EQ(sim({"alerts", dir_, "answer", "0"}).status, 2);
+    EXPECT_EQ(sim({"alerts", dir_, "reply", "1"}).status, 2);
+    const std::string shown = sim({"show", dir_, "alerts"}).output;
+    EXPECT_EQ(shown.substr(0, shown.find('\n')), "answer: button 7");
+    EXPECT_NE(shown.find("    line one\n    line two\n  [1] Open System Preferences  <- chosen\n  [2] OK\n"),
+              std::string::npos);
+    EXPECT_EQ(machine().read().alerts.size(), 3u);
 }
 
 // Many processes changing one machine at once: every change lands and the

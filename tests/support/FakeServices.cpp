@@ -132,4 +132,20 @@ std::vector<std::string> FakeAppleScriptRunner::sources() const {
     return sources_;
 }
 
+std::size_t FakeAlerts::runModal(const AlertRequest& request) {
+    std::lock_guard lock(mutex_);
+    shown_.push_back(request);
+    return answer_;
+}
+
+void FakeAlerts::setAnswer(std::size_t button) {
+    std::lock_guard lock(mutex_);
+    answer_ = button;
+}
+
+std::vector<AlertRequest> FakeAlerts::shown() const {
+    std::lock_guard lock(mutex_);
+    return shown_;
+}
+
 }  // namespace velmora::testing

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Alerts.h"
 #include "platform/AppleScript.h"
 #include "platform/Notifications.h"
 #include "platform/PowerAssertions.h"
@@ -70,6 +71,17 @@ private:
     mutable std::mutex mutex_;
     AppleScriptOutcome answer_;
     std::vector<std::string> sources_;
+};
+
+class FakeAlerts final : public Alerts {
+public:
+    std::size_t runModal(const AlertRequest& request) override;
+    void setAnswer(std::size_t button);
+    std::vector<AlertRequest> shown() const;
+private:
+    mutable std::mutex mutex_;
+    std::size_t answer_ = 0;
+    std::vector<AlertRequest> shown_;
 };
 
 }  // namespace velmora::testing

@@ -23,10 +23,12 @@ struct TestPlatform {
     std::shared_ptr<StringTable> strings = std::make_shared<StringTable>();
     std::shared_ptr<CapturingDiagnostics> diagnostics = std::make_shared<CapturingDiagnostics>();
     std::shared_ptr<RandomSource> random = std::make_shared<RandomSource>(42);
+    std::shared_ptr<FakeAlerts> alerts = std::make_shared<FakeAlerts>();
+    MainBundle bundle{"com.orrindel.velmora", "/Applications/Velmora.app"};
 
     Platform platform() const {
         return Platform{scheduler, processes, power, workspace, appleScript, notifications,
-                        defaults,  strings,   diagnostics, random};
+                        defaults,  strings,   diagnostics, random,        alerts,        bundle};
     }
 };
 
