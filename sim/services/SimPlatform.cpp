@@ -5,6 +5,7 @@
 #include "sim/services/SimAppleScriptRunner.h"
 #include "sim/services/SimNotificationCenter.h"
 #include "sim/services/SimPowerAssertions.h"
+#include "sim/services/SimProcessInspector.h"
 #include "sim/services/SimWorkspace.h"
 #include "sim/state/MachineFolder.h"
 #include "sim/state/ToolTree.h"
@@ -35,6 +36,7 @@ Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Sc
     platform.alerts = std::make_shared<SimAlerts>(machine);
     platform.bundle.identifier = options.defaultsDomain;
     platform.bundle.path = options.bundlePath ? *options.bundlePath : dir + "/Applications/Velmora.app";
+    platform.processInspector = std::make_shared<SimProcessInspector>(machine);
     return platform;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/MainBundle.h"
 #include "platform/Notifications.h"
 #include "platform/PowerAssertions.h"
+#include "platform/ProcessInspector.h"
 #include "platform/Workspace.h"
 
 namespace velmora {
@@ -33,6 +34,7 @@ struct Platform {
     std::shared_ptr<RandomSource> random;
     std::shared_ptr<Alerts> alerts;
     MainBundle bundle;
+    std::shared_ptr<ProcessInspector> processInspector;
 
     // The runners over `processes` and `diagnostics`.
     ShellRunner runner() const { return ShellRunner(processes, diagnostics); }

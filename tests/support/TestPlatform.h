@@ -7,6 +7,7 @@
 #include "foundation/diagnostics/Diagnostics.h"
 #include "foundation/dispatch/VirtualScheduler.h"
 #include "platform/Platform.h"
+#include "support/FakeProcessInspector.h"
 #include "support/FakeServices.h"
 #include "support/ScriptedProcessLauncher.h"
 
@@ -25,10 +26,11 @@ struct TestPlatform {
     std::shared_ptr<RandomSource> random = std::make_shared<RandomSource>(42);
     std::shared_ptr<FakeAlerts> alerts = std::make_shared<FakeAlerts>();
     MainBundle bundle{"com.orrindel.velmora", "/Applications/Velmora.app"};
+    std::shared_ptr<FakeProcessInspector> processInspector = std::make_shared<FakeProcessInspector>();
 
     Platform platform() const {
-        return Platform{scheduler, processes, power, workspace, appleScript, notifications,
-                        defaults,  strings,   diagnostics, random,        alerts,        bundle};
+        return Platform{scheduler, processes, power,  workspace, appleScript, notifications, defaults,
+                        strings,   diagnostics, random, alerts,  bundle,      processInspector};
     }
 };
 
