@@ -14,6 +14,7 @@
 #include "sim/state/MachineFolder.h"
 #include "sim/state/ScenarioLibrary.h"
 #include "sim/state/ToolTree.h"
+#include "sim/state/VolumeContents.h"
 
 namespace velmora::sim {
 
@@ -42,7 +43,16 @@ const VerbHelp kHelp[] = {
     {"unmount", "velmora-sim unmount DIR IDENTIFIER\n  Unmounts a volume (or a whole disk's volume).\n"},
     {"log", "velmora-sim log DIR TEXT [--process NAME]\n  Appends a system log line now (process \"kernel\" unless named).\n"},
     {"app", "velmora-sim app start DIR --name NAME --bundle-id ID [--cpu PERCENT] [--path BUNDLE_PATH]\n"
-            "velmora-sim app stop DIR NAME\n  Starts or stops a regular application; start prints its pid.\n"},
+            "     [--cwd ABSOLUTE_PATH] [--policy regular|accessory|prohibited] [--launched SECONDS_AGO]\n"
+            "velmora-sim app stop DIR NAME\n"
+            "  Starts or stops an application (regular, launched now, working directory \"/\"\n"
+            "  unless given); start prints its pid.\n"},
+    {"bundle", "velmora-sim bundle DIR VOLUME_ID NAME.app [--under SUBDIR]\n"
+               "  Puts an application bundle on a mounted volume (in SUBDIR, made when missing)\n"
+               "  and prints its path.\n"},
+    {"link-loop", "velmora-sim link-loop DIR VOLUME_ID [--under SUBDIR]\n"
+                  "  Makes SUBDIR/Loop on a mounted volume, a symbolic link back to the folder\n"
+                  "  holding SUBDIR (to itself at the root), and prints its path.\n"},
     {"fault", "velmora-sim fault DIR TOOL hang|missing|fail|garble|truncate|nonUTF8|huge|clear\n"
               "velmora-sim fault DIR TOOL slow SECONDS\n"
               "  Sets or clears a fault on a tool by program name (e.g. diskutil). missing removes\n"
@@ -63,7 +73,8 @@ const VerbHelp kHelp[] = {
                "  Answers every later alert with its button number N (counting from 1; past the\n"
                "  last button: the last). Until set, alerts are answered with the first button.\n"},
     {"journal", "velmora-sim journal DIR [--clear]\n  Prints one tool run a line: the tool name and its arguments.\n"},
-    {"show", "velmora-sim show DIR disks|usb|processes|log|notifications|assertions|login-items|urls|alerts\n"
+    {"show", "velmora-sim show DIR disks|usb|processes|log|notifications|assertions|login-items|urls|alerts|\n"
+             "     launch-services\n"
              "  Prints part of the machine's state in readable lines.\n"},
     {"state", "velmora-sim state DIR\n  Prints the whole state as JSON.\n"},
 };
@@ -241,6 +252,8 @@ int SimCommandLine::run(const std::vector<std::string>& arguments) {
         if (verb == "unmount") return mountVerb(rest, false);
         if (verb == "log") return log(rest);
         if (verb == "app") return app(rest);
+        if (verb == "bundle") return bundle(rest);
+        if (verb == "link-loop") return linkLoop(rest);
         if (verb == "fault") return fault(rest);
         if (verb == "usb-fault") return usbFault(rest);
         if (verb == "enumeration-failure") return enumerationFailure(rest);
@@ -348,20 +361,33 @@ int SimCommandLine::app(const std::vector<std::string>& args) {
     if (args.empty()) return usage("app");
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "start") {
-        auto p = parse(rest, {"--name", "--bundle-id", "--cpu", "--path"});
+        auto p = parse(rest, {"--name", "--bundle-id", "--cpu", "--path", "--cwd", "--policy", "--launched"});
         if (!p.error.empty() || p.positional.size() != 1 || !p.option("--name") || !p.option("--bundle-id")) {
             return usage("app");
         }
-        double cpu = 0;
+        AppStartOptions options;
+        options.name = *p.option("--name");
+        options.bundleIdentifier = *p.option("--bundle-id");
+        options.bundlePath = p.option("--path");
+        options.workingDirectory = p.option("--cwd");
         if (auto text = p.option("--cpu")) {
             auto value = parseNumber(*text);
             if (!value || *value < 0) return fail("not a CPU percentage: " + *text);
-            cpu = *value;
+            options.cpu = *value;
+        }
+        if (auto policy = p.option("--policy")) {
+            static const std::map<std::string, int> policies = {{"regular", 0}, {"accessory", 1}, {"prohibited", 2}};
+            auto found = policies.find(*policy);
+            if (found == policies.end()) return usage("app");
+            options.activationPolicy = found->second;
+        }
+        if (auto text = p.option("--launched")) {
+            auto value = parseNumber(*text);
+            if (!value || *value < 0) return fail("not a number of seconds: " + *text);
+            options.launchedSecondsAgo = *value;
         }
         Machine machine = existingMachine(p.positional[0]);
-        int pid = MachineEditor(machine).startApplication(*p.option("--name"), *p.option("--bundle-id"), cpu,
-                                                          p.option("--path"));
-        out_ << pid << "\n";
+        out_ << MachineEditor(machine).startApplication(options) << "\n";
         return 0;
     }
     if (args[0] == "stop") {
@@ -372,6 +398,22 @@ int SimCommandLine::app(const std::vector<std::string>& args) {
         return 0;
     }
     return usage("app");
+}
+
+int SimCommandLine::bundle(const std::vector<std::string>& args) {
+    auto p = parse(args, {"--under"});
+    if (!p.error.empty() || p.positional.size() != 3) return usage("bundle");
+    Machine machine = existingMachine(p.positional[0]);
+    out_ << VolumeContents(machine).addBundle(p.positional[1], p.positional[2], p.option("--under").value_or("")) << "\n";
+    return 0;
+}
+
+int SimCommandLine::linkLoop(const std::vector<std::string>& args) {
+    auto p = parse(args, {"--under"});
+    if (!p.error.empty() || p.positional.size() != 2) return usage("link-loop");
+    Machine machine = existingMachine(p.positional[0]);
+    out_ << VolumeContents(machine).addLinkLoop(p.positional[1], p.option("--under").value_or("")) << "\n";
+    return 0;
 }
 
 int SimCommandLine::fault(const std::vector<std::string>& args) {
@@ -511,7 +553,7 @@ int SimCommandLine::show(const std::vector<std::string>& args) {
     if (!p.error.empty() || p.positional.size() != 2) return usage("show");
     const std::string& what = p.positional[1];
     static const std::set<std::string> parts = {"disks", "usb", "processes", "log", "notifications",
-                                                "assertions", "login-items", "urls", "alerts"};
+                                                "assertions", "login-items", "urls", "alerts", "launch-services"};
     if (!parts.count(what)) return usage("show");
     MachineState s = existingMachine(p.positional[0]).read();
     if (what == "disks") {
@@ -539,7 +581,12 @@ int SimCommandLine::show(const std::vector<std::string>& args) {
         for (const auto& pr : s.processes) {
             out_ << pr.pid << "  " << pr.name << "  " << pr.cpu << "%";
             if (pr.bundleIdentifier) out_ << "  " << *pr.bundleIdentifier;
-            if (pr.isApplication) out_ << "  application";
+            if (pr.isApplication) {
+                static const char* const policies[] = {"regular", "accessory", "prohibited"};
+                const bool known = pr.activationPolicy >= 0 && pr.activationPolicy <= 2;
+                out_ << "  application, " << (known ? policies[pr.activationPolicy] : "unknown policy");
+                if (pr.workingDirectory) out_ << ", in " << *pr.workingDirectory;
+            }
             out_ << "\n";
         }
     } else if (what == "log") {
@@ -574,6 +621,8 @@ int SimCommandLine::show(const std::vector<std::string>& args) {
                      << (static_cast<int>(i + 1) == a.chosen ? "  <- chosen" : "") << "\n";
             }
         }
+    } else if (what == "launch-services") {
+        for (const auto& e : s.launchServices) out_ << timeText(e.time) << "  " << e.kind << "  " << displayArgument(e.detail) << "\n";
     }
     return 0;
 }

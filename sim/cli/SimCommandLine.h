@@ -23,6 +23,8 @@ private:
     int mountVerb(const std::vector<std::string>& args, bool mount);
     int log(const std::vector<std::string>& args);
     int app(const std::vector<std::string>& args);
+    int bundle(const std::vector<std::string>& args);
+    int linkLoop(const std::vector<std::string>& args);
     int fault(const std::vector<std::string>& args);
     int usbFault(const std::vector<std::string>& args);
     int enumerationFailure(const std::vector<std::string>& args);

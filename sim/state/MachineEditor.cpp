@@ -354,20 +354,35 @@ void MachineEditor::addEnumerationFailures(int count, const std::string& name) {
 
 int MachineEditor::startApplication(const std::string& name, const std::string& bundleIdentifier, double cpu,
                                     const std::optional<std::string>& bundlePath) {
+    AppStartOptions options;
+    options.name = name;
+    options.bundleIdentifier = bundleIdentifier;
+    options.cpu = cpu;
+    options.bundlePath = bundlePath;
+    return startApplication(options);
+}
+
+int MachineEditor::startApplication(const AppStartOptions& options) {
+    if (options.workingDirectory && (options.workingDirectory->empty() || (*options.workingDirectory)[0] != '/')) {
+        throw MachineError("the working directory must be an absolute path: " + *options.workingDirectory);
+    }
+    if (options.activationPolicy < 0 || options.activationPolicy > 2) throw MachineError("unknown activation policy");
+    if (!(options.launchedSecondsAgo >= 0)) throw MachineError("the launch lies in the future");
     return machine_.update([&](MachineState& state) {
         ProcessEntry process;
         process.pid = state.nextPid++;
-        process.name = name;
-        std::string path = bundlePath.value_or("/Applications/" + name + ".app");
-        process.command = path + "/Contents/MacOS/" + name;
-        process.cpu = cpu;
+        process.name = options.name;
+        std::string path = options.bundlePath.value_or("/Applications/" + options.name + ".app");
+        process.command = path + "/Contents/MacOS/" + options.name;
+        process.cpu = options.cpu;
         process.memoryMB = 150;
         process.isApplication = true;
-        process.bundleIdentifier = bundleIdentifier;
-        process.localizedName = name;
+        process.bundleIdentifier = options.bundleIdentifier;
+        process.localizedName = options.name;
         process.bundlePath = path;
-        process.activationPolicy = 0;
-        process.launchTime = Machine::now();
+        process.activationPolicy = options.activationPolicy;
+        process.launchTime = Machine::now() - options.launchedSecondsAgo;
+        process.workingDirectory = options.workingDirectory;
         state.processes.push_back(process);
         return process.pid;
     });

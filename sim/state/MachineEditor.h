@@ -23,6 +23,16 @@ struct PlugOptions {
 
 enum class UsbFault { timeout, error, clear };
 
+struct AppStartOptions {
+    std::string name;
+    std::string bundleIdentifier;
+    double cpu = 0;
+    std::optional<std::string> bundlePath;        // default /Applications/NAME.app
+    std::optional<std::string> workingDirectory;  // absolute; default "/"
+    int activationPolicy = 0;                     // 0 regular, 1 accessory, 2 prohibited
+    double launchedSecondsAgo = 0;
+};
+
 class MachineEditor {
 public:
     // Longest delay a slow tool may be given: a run still ends within its caller's patience.
@@ -50,6 +60,7 @@ public:
 
     int startApplication(const std::string& name, const std::string& bundleIdentifier, double cpu,
                          const std::optional<std::string>& bundlePath);
+    int startApplication(const AppStartOptions& options);
     // Returns whether a process of that name was running.
     bool stopApplication(const std::string& name);
 

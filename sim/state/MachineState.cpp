@@ -151,7 +151,8 @@ void to_json(json& j, const ProcessEntry& p) {
              {"localizedName", optionalJson(p.localizedName)},
              {"bundlePath", optionalJson(p.bundlePath)},
              {"activationPolicy", p.activationPolicy},
-             {"launchTime", optionalJson(p.launchTime)}};
+             {"launchTime", optionalJson(p.launchTime)},
+             {"workingDirectory", optionalJson(p.workingDirectory)}};
 }
 
 void from_json(const json& j, ProcessEntry& p) {
@@ -166,6 +167,7 @@ void from_json(const json& j, ProcessEntry& p) {
     readOptional(j, "bundlePath", p.bundlePath);
     readField(j, "activationPolicy", p.activationPolicy);
     readOptional(j, "launchTime", p.launchTime);
+    readOptional(j, "workingDirectory", p.workingDirectory);
 }
 
 void to_json(json& j, const Assertion& a) {
@@ -218,6 +220,16 @@ void from_json(const json& j, ShownAlert& a) {
     readField(j, "time", a.time);
 }
 
+void to_json(json& j, const LaunchServicesEvent& e) {
+    j = json{{"time", e.time}, {"kind", e.kind}, {"detail", e.detail}};
+}
+
+void from_json(const json& j, LaunchServicesEvent& e) {
+    readField(j, "time", e.time);
+    readField(j, "kind", e.kind);
+    readField(j, "detail", e.detail);
+}
+
 std::string toolFaultName(ToolFault f) {
     switch (f) {
         case ToolFault::none: return "none";
@@ -261,6 +273,7 @@ void to_json(json& j, const MachineState& s) {
              {"openedURLs", s.openedURLs},
              {"alerts", s.alerts},
              {"alertAnswer", s.alertAnswer},
+             {"launchServices", s.launchServices},
              {"userIsAdmin", s.userIsAdmin},
              {"automationAllowed", s.automationAllowed},
              {"toolFaults", faults},
@@ -287,6 +300,7 @@ void from_json(const json& j, MachineState& s) {
     readField(j, "openedURLs", s.openedURLs);
     readField(j, "alerts", s.alerts);
     readField(j, "alertAnswer", s.alertAnswer);
+    readField(j, "launchServices", s.launchServices);
     readField(j, "userIsAdmin", s.userIsAdmin);
     readField(j, "automationAllowed", s.automationAllowed);
     s.toolFaults.clear();

@@ -85,6 +85,14 @@ struct ProcessEntry {
     std::optional<std::string> bundlePath;
     int activationPolicy = 0;               // 0 regular, 1 accessory, 2 prohibited
     std::optional<double> launchTime;       // seconds since the Unix epoch
+    std::optional<std::string> workingDirectory;  // absent: "/" as for anything launchd starts
+};
+
+// One run of lsregister that changed the Launch Services database.
+struct LaunchServicesEvent {
+    double time = 0;
+    std::string kind;    // "register", "unregister" or "rebuild"
+    std::string detail;  // the bundle path, or the rebuild's domains joined with ","
 };
 
 struct Assertion {
@@ -145,6 +153,7 @@ struct MachineState {
     std::vector<std::string> openedURLs;
     std::vector<ShownAlert> alerts;
     int alertAnswer = 1;                           // button number to choose; past the last: the last
+    std::vector<LaunchServicesEvent> launchServices;
     bool userIsAdmin = false;                      // standard user by default
     bool automationAllowed = true;                 // System Events automation permission
     std::map<std::string, ToolFault> toolFaults;
@@ -176,6 +185,8 @@ void to_json(nlohmann::json& j, const DeliveredNotification& n);
 void from_json(const nlohmann::json& j, DeliveredNotification& n);
 void to_json(nlohmann::json& j, const ShownAlert& a);
 void from_json(const nlohmann::json& j, ShownAlert& a);
+void to_json(nlohmann::json& j, const LaunchServicesEvent& e);
+void from_json(const nlohmann::json& j, LaunchServicesEvent& e);
 
 // The state as the readable text stored in the state file, and back. Parsing
 // throws MachineError on text that is not a state.

@@ -1,6 +1,9 @@
 // df: usage of the machine's mounted volumes, with the inode columns macOS
-// shows by default. A path outside every simulated volume lies on the
-// system volume; a path under a volume must exist in the machine folder.
+// shows by default. A path answers from the volume that holds it and must
+// exist there; a Mac system path lies on the system volume. Nothing under
+// /Volumes or the machine's Volumes folder outlives its volume: a path of an
+// unplugged disk is "No such file or directory", even when the folder the
+// volume was mounted on is still there.
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -24,7 +27,7 @@ struct Row {
 };
 
 const char* const kMacRoots[] = {"/Applications", "/System", "/Library", "/Users", "/usr", "/bin", "/sbin",
-                                 "/private", "/var", "/tmp", "/opt", "/etc", "/cores", "/Volumes"};
+                                 "/private", "/var", "/tmp", "/opt", "/etc", "/cores"};
 
 bool exists(const std::string& path) {
     struct stat info {};
@@ -108,6 +111,14 @@ bool onSystemVolume(const std::string& path) {
     return false;
 }
 
+// Below a mount folder, but no volume is mounted there.
+bool onUnmountedVolume(const std::string& path, const std::string& machineVolumes) {
+    for (const std::string& folder : {std::string("/Volumes"), machineVolumes}) {
+        if (text::startsWith(path, folder + "/")) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int runDf(ToolContext& ctx, const ToolArguments& args) {
@@ -152,7 +163,8 @@ int runDf(ToolContext& ctx, const ToolArguments& args) {
                          text::startsWith(*volume->volume->mountPoint, ctx.machine().directory() + "/");
         if (underSimulatedVolume && (!checkable || exists(path))) {
             rows.push_back(rowFor(*volume->disk, *volume->volume));
-        } else if (!underSimulatedVolume && (onSystemVolume(path) || (exists(path) && path[0] == '/'))) {
+        } else if (!underSimulatedVolume && !onUnmountedVolume(path, ctx.machine().volumesFolder()) &&
+                   (onSystemVolume(path) || (exists(path) && path[0] == '/'))) {
             auto system = systemVolume(state);
             rows.push_back(system ? rowFor(*system->disk, *system->volume) : fallbackSystemRow());
         } else {

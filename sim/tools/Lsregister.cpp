@@ -1,7 +1,10 @@
 // lsregister: registering bundles and rebuilding the Launch Services
 // database always works for the user's own database; bad arguments print the
-// usage on standard error and exit 255.
+// usage on standard error and exit 255. Each registered path and each rebuild
+// (domains without paths) is recorded in the machine; a path that does not
+// exist is reported and fails the run.
 #include <set>
+#include <sys/stat.h>
 
 #include "sim/tools/Tools.h"
 
@@ -49,13 +52,17 @@ bool validDomains(const std::string& list) {
 int runLsregister(ToolContext& ctx, const ToolArguments& args) {
     static const std::set<std::string> flags = {"-kill", "-seed", "-lint", "-r", "-R", "-f", "-u", "-v", "-gc", "-delete"};
     bool didSomething = false;
+    bool unregister = false;
+    std::vector<std::string> paths;
+    std::vector<std::string> domains;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (flags.count(a)) {
+            unregister = unregister || a == "-u";
             didSomething = true;
         } else if ((a == "-domain" || a == "-apps" || a == "-libs" || a == "-all") && i + 1 < args.size() &&
                    validDomains(args[i + 1])) {
-            ++i;
+            domains.push_back(args[++i]);
             didSomething = true;
         } else if (a == "-lazy" && i + 1 < args.size()) {
             ++i;
@@ -63,6 +70,7 @@ int runLsregister(ToolContext& ctx, const ToolArguments& args) {
             ctx.out += "Checking data integrity......done.\n";
             didSomething = true;
         } else if (!a.empty() && a[0] != '-') {
+            paths.push_back(a);
             didSomething = true;
         } else {
             ctx.err += kUsage;
@@ -73,7 +81,28 @@ int runLsregister(ToolContext& ctx, const ToolArguments& args) {
         ctx.err += kUsage;
         return 255;
     }
-    return 0;
+    std::vector<LaunchServicesEvent> events;
+    int status = 0;
+    for (const auto& path : paths) {
+        // Bundles on the machine's volumes are real folders; a system path is
+        // looked for under the machine folder.
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 && ::stat((ctx.machine().directory() + path).c_str(), &info) != 0) {
+            ctx.err += "lsregister: " + path + ": No such file or directory\n";
+            status = 1;
+            continue;
+        }
+        events.push_back({ctx.now(), unregister ? "unregister" : "register", path});
+    }
+    if (paths.empty() && !domains.empty()) {
+        std::string joined;
+        for (const auto& d : domains) joined += (joined.empty() ? "" : ",") + d;
+        events.push_back({ctx.now(), "rebuild", joined});
+    }
+    if (!events.empty()) {
+        ctx.update([&](MachineState& s) { s.launchServices.insert(s.launchServices.end(), events.begin(), events.end()); });
+    }
+    return status;
 }
 
 }  // namespace velmora::sim

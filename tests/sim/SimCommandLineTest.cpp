@@ -34,7 +34,7 @@ protected:
 TEST(SimCommandLine, EveryVerbAnswersHelp) {
     for (const char* verb : {"init", "plug", "unplug", "image", "mount", "unmount", "log", "app", "fault", "usb-fault",
                              "enumeration-failure", "vanish", "privilege", "automation", "notifications",
-                             "journal", "show", "state"}) {
+                             "journal", "show", "state", "bundle", "link-loop"}) {
         auto r = sim({verb, "--help"});
         EXPECT_EQ(r.status, 0) << verb;
         EXPECT_NE(r.output.find(std::string("velmora-sim ") + verb), std::string::npos) << verb;
@@ -54,6 +54,8 @@ TEST(SimCommandLine, MisuseIsAUsageError) {
         {"show", scratch.path(), "everything"},
         {"privilege", scratch.path(), "root"},
         {"app", "restart", scratch.path()},
+        {"app", "start", scratch.path(), "--name", "x", "--bundle-id", "y", "--policy", "sometimes"},
+        {"bundle", scratch.path(), "disk4"},
     };
     for (const auto& args : cases) {
         auto r = sim(args);
@@ -125,8 +127,11 @@ TEST_F(SimCommandLineTest, SwitchesChangeTheMachine) {
     EXPECT_EQ(sim({"usb-fault", dir_, "disk4", "timeout"}).status, 0);
     EXPECT_EQ(sim({"enumeration-failure", dir_, "--count", "2", "--name", "Archive"}).status, 0);
     auto started = sim({"app", "start", dir_, "--name", "After Effects", "--bundle-id", "com.adobe.AfterEffects",
-                        "--cpu", "120"});
+                        "--cpu", "120", "--cwd", "/Users/me", "--policy", "accessory", "--launched", "400"});
     EXPECT_EQ(started.status, 0);
+    EXPECT_EQ(sim({"app", "start", dir_, "--name", "x", "--bundle-id", "y", "--cwd", "relative"}).status, 1);
+    EXPECT_EQ(sim({"bundle", dir_, "disk4", "NotABundle"}).status, 1);
+    EXPECT_EQ(sim({"bundle", dir_, "disk4", "Up.app", "--under", "../.."}).status, 1);
     MachineState s = machine().read();
     EXPECT_TRUE(s.userIsAdmin);
     EXPECT_FALSE(s.automationAllowed);
@@ -134,6 +139,9 @@ TEST_F(SimCommandLineTest, SwitchesChangeTheMachine) {
     EXPECT_FALSE(s.notificationRequestGranted);
     EXPECT_EQ(s.usbDevices[0].extraProperties, std::vector<std::string>{"RTL9210 timeout"});
     EXPECT_EQ(started.output, std::to_string(s.processes.back().pid) + "\n");
+    EXPECT_EQ(s.processes.back().workingDirectory, "/Users/me");
+    EXPECT_EQ(s.processes.back().activationPolicy, 1);
+    EXPECT_NEAR(Machine::now() - s.processes.back().launchTime.value_or(0), 400, 60);
     bool vanished = false;
     for (const auto& d : s.disks) vanished = vanished || (d.identifier == "disk5" && d.vanishesOnInfo);
     EXPECT_TRUE(vanished);

@@ -78,6 +78,7 @@ TEST_F(SystemToolsTest, DfNamesTheDeviceOfAPath) {
         {"/Applications/Safari.app", 0, "/dev/disk3s1s1"},
         {"/System/Volumes/Data/Users/someone", 0, "/dev/disk3s5"},
         {dir() + "/Volumes/Velmora SSD/Missing.app", 1, ""},
+        {"/Volumes/Velmora SSD/Tool.app", 1, ""},  // the Mac path of a volume the machine keeps elsewhere
         {"640 /Applications/Safari.app/Contents/MacOS/Safari", 1, ""},
     };
     for (const auto& c : cases) {
@@ -94,6 +95,37 @@ TEST_F(SystemToolsTest, DfNamesTheDeviceOfAPath) {
             EXPECT_EQ(r.err, "df: " + c.path + ": No such file or directory\n");
         }
     }
+}
+
+TEST_F(SystemToolsTest, DfFindsNothingOnAnUnpluggedVolumeWhoseFolderRemains) {
+    const std::string bundle = dir() + "/Volumes/Velmora SSD/Tool.app";
+    ASSERT_EQ(::mkdir(bundle.c_str(), 0755), 0);
+    ASSERT_EQ(run("df", {bundle}).exitStatus, 0);
+    change([](MachineState& s) {
+        for (auto& d : s.disks)
+            for (auto& v : d.volumes)
+                if (v.identifier == "disk4s2") v.mountPoint.reset();
+    });
+    auto gone = run("df", {bundle});
+    EXPECT_EQ(gone.exitStatus, 1);
+    EXPECT_EQ(gone.out, "");
+    EXPECT_EQ(gone.err, "df: " + bundle + ": No such file or directory\n");
+}
+
+TEST_F(SystemToolsTest, LsregisterRecordsRegistrationsAndRebuilds) {
+    const std::string bundle = dir() + "/Volumes/Velmora SSD/Tool.app";
+    ASSERT_EQ(::mkdir(bundle.c_str(), 0755), 0);
+    EXPECT_EQ(run("lsregister", {"-r", "-domain", "local", "-domain", "system", "-domain", "user"}).exitStatus, 0);
+    EXPECT_EQ(run("lsregister", {"-f", bundle}).exitStatus, 0);
+    auto missing = run("lsregister", {"-f", dir() + "/Volumes/Velmora SSD/Gone.app"});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_NE(missing.err.find("Gone.app: No such file or directory"), std::string::npos);
+    const auto events = state().launchServices;
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, "rebuild");
+    EXPECT_EQ(events[0].detail, "local,system,user");
+    EXPECT_EQ(events[1].kind, "register");
+    EXPECT_EQ(events[1].detail, bundle);
 }
 
 TEST_F(SystemToolsTest, PsPrintsPidAndExecutablePath) {
@@ -184,8 +216,6 @@ TEST_F(SystemToolsTest, UserDomainKickstartAndUmount) {
 }
 
 TEST_F(SystemToolsTest, SmallToolsAnswerLikeTheirOriginals) {
-    EXPECT_EQ(run("lsregister", {"-r", "-domain", "local", "-domain", "system", "-domain", "user"}).exitStatus, 0);
-    EXPECT_EQ(run("lsregister", {"-f", dir() + "/Volumes/Velmora SSD/Tool.app"}).exitStatus, 0);
     auto bad = run("lsregister", {"-domain", "galaxy"});
     EXPECT_EQ(bad.exitStatus, 255);
     EXPECT_EQ(bad.err.rfind("lsregister: [OPTIONS] [ <path>... ]\n", 0), 0u);
