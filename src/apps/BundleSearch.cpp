@@ -1,0 +1,99 @@
+#include "apps/BundleSearch.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include "apps/LocalizedText.h"
+
+namespace velmora {
+
+namespace {
+
+std::string lastComponent(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string listingFailure(int error, const std::string& path) {
+    const std::string name = lastComponent(path);
+    switch (error) {
+        case ENOENT: return "The folder “" + name + "” doesn’t exist.";
+        case EACCES:
+        case EPERM: return "The file “" + name + "” couldn’t be opened because you don’t have permission to view it.";
+        case ENOTDIR: return "The file “" + name + "” couldn’t be opened because it isn’t a folder.";
+        default: return std::strerror(error);
+    }
+}
+
+bool endsWithApp(const std::string& name) {
+    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0;
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string resolved(const std::string& path) {
+    char buffer[PATH_MAX];
+    return ::realpath(path.c_str(), buffer) ? std::string(buffer) : path;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+}  // namespace
+
+std::vector<std::string> BundleSearch::findAppsInDirectory(const std::string& path) const {
+    std::vector<std::string> branch;
+    std::vector<std::string> found;
+    search(path, branch, found);
+    return found;
+}
+
+std::vector<std::string> BundleSearch::scanVolume(const std::string& mountPoint) const {
+    std::vector<std::string> found;
+    struct stat info {};
+    const std::string applications = mountPoint + "/Applications";
+    if (::stat(applications.c_str(), &info) == 0) found = findAppsInDirectory(applications);
+    std::vector<std::string> whole = findAppsInDirectory(mountPoint);
+    found.insert(found.end(), whole.begin(), whole.end());
+    return found;
+}
+
+void BundleSearch::search(const std::string& path, std::vector<std::string>& branch,
+                          std::vector<std::string>& found) const {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
+    if (!dir) {
+        const int error = errno;
+        diagnostics_->line("❌ " + localizedText(*strings_, "directory_scan_error", {path, listingFailure(error, path)}));
+        return;
+    }
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    dir.reset();
+
+    branch.push_back(resolved(path));
+    for (const auto& name : names) {
+        const std::string full = path + "/" + name;
+        if (endsWithApp(name)) {
+            found.push_back(full);
+        } else if (isDirectory(full)) {
+            if (std::find(branch.begin(), branch.end(), resolved(full)) != branch.end()) continue;
+            search(full, branch, found);
+        }
+    }
+    branch.pop_back();
+}
+
+}  // namespace velmora
