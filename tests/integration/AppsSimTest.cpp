@@ -49,7 +49,7 @@ protected:
     std::string simCommand(std::vector<std::string> arguments) {
         for (auto& a : arguments)
             if (a == "DIR") a = mac_.dir();
-        auto r = sim::testing::runHost(VELMORA_SIM_PATH, arguments);
+        auto r = sim::testing::runHost(velmora::testing::simCommandProgram(), arguments);
         EXPECT_EQ(r.status, 0) << r.error;
         return r.output.substr(0, r.output.find_last_not_of('\n') + 1);
     }
