@@ -69,27 +69,23 @@ void LaunchServicesManager::scanAppsOnDisk(const DiskInfo& disk, BundlesCompleti
         completion({});
         return;
     }
-    std::weak_ptr<Scheduler> scheduler = platform_.scheduler;
-    platform_.scheduler->asyncGlobal(
-        QualityOfService::utility,
-        [weak = weak_from_this(), scheduler, search = BundleSearch(platform_.diagnostics, platform_.strings),
-         mountPoint = *disk.mountPoint, completion = std::move(completion)]() mutable {
-            std::vector<std::string> bundles = search.scanVolume(mountPoint);
-            auto main = scheduler.lock();
-            if (!main) return;
-            main->asyncMain([weak, bundles = std::move(bundles), completion = std::move(completion)]() mutable {
-                if (weak.lock()) completion(std::move(bundles));
-            });
-        });
+    searchOffMain([mountPoint = *disk.mountPoint](const BundleSearch& search) { return search.scanVolume(mountPoint); },
+                  std::move(completion));
 }
 
 void LaunchServicesManager::findAppsInDirectory(const std::string& path, BundlesCompletion completion) {
+    searchOffMain([path](const BundleSearch& search) { return search.findAppsInDirectory(path); }, std::move(completion));
+}
+
+// A large volume takes minutes to walk: never on the main thread.
+void LaunchServicesManager::searchOffMain(std::function<std::vector<std::string>(const BundleSearch&)> search,
+                                          BundlesCompletion completion) {
     std::weak_ptr<Scheduler> scheduler = platform_.scheduler;
     platform_.scheduler->asyncGlobal(
         QualityOfService::utility,
-        [weak = weak_from_this(), scheduler, search = BundleSearch(platform_.diagnostics, platform_.strings), path,
-         completion = std::move(completion)]() mutable {
-            std::vector<std::string> bundles = search.findAppsInDirectory(path);
+        [weak = weak_from_this(), scheduler, searcher = BundleSearch(platform_.diagnostics, platform_.strings),
+         search = std::move(search), completion = std::move(completion)]() mutable {
+            std::vector<std::string> bundles = search(searcher);
             auto main = scheduler.lock();
             if (!main) return;
             main->asyncMain([weak, bundles = std::move(bundles), completion = std::move(completion)]() mutable {

@@ -20,6 +20,8 @@
 
 namespace velmora {
 
+class BundleSearch;
+
 class LaunchServicesManager : public std::enable_shared_from_this<LaunchServicesManager> {
 public:
     using Completion = std::function<void()>;
@@ -66,6 +68,7 @@ private:
     explicit LaunchServicesManager(Platform platform);
     std::string text(const std::string& key, const std::vector<FormatArgument>& arguments = {}) const;
     void afterDelay(double seconds, std::function<void(LaunchServicesManager&)> step);
+    void searchOffMain(std::function<std::vector<std::string>(const BundleSearch&)> search, BundlesCompletion completion);
     void registerNext(std::shared_ptr<std::vector<std::string>> apps, std::size_t index, Completion completion);
     void finishRebuild(bool succeeded, const std::optional<std::string>& diskName, ResultCompletion completion);
     void restartThenRefresh(Completion completion);
