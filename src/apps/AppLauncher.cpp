@@ -83,7 +83,7 @@ void AppLauncher::updateDiskApps() {
 bool AppLauncher::isOwnApplication(const RunningApplication& app, const std::string& bundleIdentifier) const {
     if (bundleIdentifier == "com.velmora" || bundleIdentifier.find("Velmora") != std::string::npos) return true;
     // The literal tests above miss the real identifier and any renamed copy.
-    if (bundleIdentifier == kOwnBundleIdentifier) return true;
+    if (bundleIdentifier == kOwnBundleIdentifier || bundleIdentifier == platform_.bundle.identifier) return true;
     return platform_.processInspector && app.processIdentifier == platform_.processInspector->ownProcessIdentifier();
 }
 
