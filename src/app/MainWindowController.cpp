@@ -39,7 +39,7 @@ void MainWindowController::showMainWindow() {
 
 void MainWindowController::createMainWindow() {
     auto root = makeRootView_ ? makeRootView_() : nullptr;
-    auto window = host_->makeWindow(WindowSpec{});
+    auto window = host_->makeWindow(WindowGeometry{});
     window->setContent(std::move(root), RootViewSize{});
     window->setTitle("Velmora");
     window->center();

@@ -24,7 +24,7 @@ public:
     virtual void windowWillClose(HostWindow& window) = 0;
 };
 
-struct WindowSpec {
+struct WindowGeometry {
     double x = 0, y = 0, width = 720, height = 780;  // content rectangle, points
     bool titled = true, closable = true, miniaturizable = true, resizable = true;
     bool buffered = true;
@@ -60,7 +60,7 @@ public:
     virtual void activateIgnoringOtherApps() = 0;
     // The application's windows, in the system's order.
     virtual std::vector<std::shared_ptr<HostWindow>> windows() = 0;
-    virtual std::shared_ptr<HostWindow> makeWindow(const WindowSpec& spec) = 0;
+    virtual std::shared_ptr<HostWindow> makeWindow(const WindowGeometry& geometry) = 0;
 };
 
 }  // namespace velmora

@@ -44,9 +44,9 @@ struct FakeHost final : WindowHost {
     int activations = 0;
     void activateIgnoringOtherApps() override { ++activations; }
     std::vector<std::shared_ptr<HostWindow>> windows() override { return all; }
-    std::shared_ptr<HostWindow> makeWindow(const WindowSpec& spec) override {
-        EXPECT_EQ(spec.width, 720);
-        EXPECT_EQ(spec.height, 780);
+    std::shared_ptr<HostWindow> makeWindow(const WindowGeometry& geometry) override {
+        EXPECT_EQ(geometry.width, 720);
+        EXPECT_EQ(geometry.height, 780);
         auto window = std::make_shared<FakeWindow>();
         all.push_back(window);
         return window;
