@@ -4,6 +4,7 @@
 #include <string>
 
 #include "PlistTestSupport.h"
+#include "support/BuildPaths.h"
 #include "foundation/plist/PlistValue.h"
 
 namespace velmora {
@@ -12,7 +13,7 @@ namespace {
 // Inputs that once crashed the parser (kept by the fuzzer). Each must now
 // give a value or an error; if it parses, its XML text must read back equal.
 TEST(PlistRegression, SavedFuzzerFindingsParseWithoutCrashing) {
-    const std::filesystem::path folder = std::filesystem::path(VELMORA_SOURCE_DIR) / "fuzz/corpus/plist-regressions";
+    const std::filesystem::path folder = testing::sourcePath("fuzz/corpus/plist-regressions");
     std::size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         ++count;

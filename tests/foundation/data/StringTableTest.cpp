@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TemporaryFolder.h"
+#include "support/BuildPaths.h"
 #include "foundation/strings/StringTable.h"
 
 namespace velmora {
@@ -67,7 +68,7 @@ TEST(StringTable, MalformedEntriesCostOnlyThemselves) {
 }
 
 TEST(StringTable, ShippedEnglishTable) {
-    const StringTable table = StringTable::loadFile(std::string(VELMORA_SOURCE_DIR) + "/resources/en.strings");
+    const StringTable table = StringTable::loadFile(testing::sourcePath("resources/en.strings"));
     EXPECT_EQ(table.localized("authorized", "Authorized"), "Authorized");
     EXPECT_EQ(table.localized("basic_system_access", "x"), "Basic system access");
     EXPECT_EQ(table.localized("disk_connected", "x"), "Connected");
