@@ -1,0 +1,313 @@
+#include "ui/model/MainWindowModel.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "app/AuthorizationManager.h"
+#include "app/StartupManager.h"
+#include "apps/AppLauncher.h"
+#include "apps/LaunchServicesManager.h"
+#include "disks/DiskMonitor.h"
+#include "disks/InternalDiskMarker.h"
+#include "performance/PerformanceOptimizer.h"
+#include "stabilizer/AutomaticUSBStabilizer.h"
+#include "system/SharedSystemMonitor.h"
+
+namespace velmora {
+
+std::shared_ptr<MainWindowModel> MainWindowModel::create(Platform platform,
+                                                         std::shared_ptr<SharedSystemMonitor> systemMonitor) {
+    std::shared_ptr<MainWindowModel> model(new MainWindowModel(std::move(platform), std::move(systemMonitor)));
+    model->followChanges();
+    return model;
+}
+
+MainWindowModel::MainWindowModel(Platform platform, std::shared_ptr<SharedSystemMonitor> systemMonitor)
+    : diskMonitor(DiskMonitor::create(platform)),
+      performanceOptimizer(PerformanceOptimizer::create(platform)),
+      appLauncher(AppLauncher::create(platform)),
+      authManager(AuthorizationManager::create(platform)),
+      startupManager(StartupManager::create(platform)),
+      launchServicesManager(LaunchServicesManager::create(platform)),
+      automaticStabilizer(AutomaticUSBStabilizer::create(platform)),
+      sharedMonitor(std::move(systemMonitor)),
+      lastRefreshTime(platform.scheduler->now()),
+      isAggressivePowerActive(platform.defaults->boolValue(aggressivePowerKey)),
+      platform_(std::move(platform)),
+      marker_(InternalDiskMarker::create(platform_, authManager, diskMonitor)) {}
+
+MainWindowModel::~MainWindowModel() {
+    followed_.clear();
+    // The watchdog would keep this window's stabilizer, and its scripts,
+    // running for the rest of the process after the window is gone; a new
+    // window brings a stabilizer of its own.
+    automaticStabilizer->endWatchdog();
+}
+
+template <typename T>
+void MainWindowModel::follow(Published<T>& value) {
+    followed_.push_back(value.subscribe([this](const T&) { revision.set(revision.get() + 1); }));
+}
+
+void MainWindowModel::followChanges() {
+    follow(selectedDisk);
+    follow(isRefreshing);
+    follow(isOptimizing);
+    follow(isProcessingDisk);
+    follow(isSystemRefreshing);
+    follow(isMaskingDisk);
+    follow(refreshingMessage);
+    follow(lastRefreshTime);
+    follow(isAggressivePowerActive);
+    follow(diskMonitor->connectedDisks);
+    follow(diskMonitor->usbConnectionStable);
+    follow(performanceOptimizer->powerManagementActive);
+    follow(appLauncher->highResourceApps);
+    follow(authManager->isAuthorized);
+    follow(authManager->authorizationStatus);
+    follow(startupManager->isStartupEnabled);
+    follow(launchServicesManager->isRebuilding);
+    follow(launchServicesManager->lastRebuildDate);
+    follow(launchServicesManager->rebuildStatus);
+    follow(automaticStabilizer->isActive);
+    follow(automaticStabilizer->usbDisksProtected);
+    follow(automaticStabilizer->currentStabilityLevel);
+    follow(automaticStabilizer->lastStabilizationAction);
+    follow(automaticStabilizer->usbControllerInfo);
+    follow(automaticStabilizer->powerManagementActive);
+    if (sharedMonitor) {
+        follow(sharedMonitor->runningLargeApps);
+        follow(sharedMonitor->powerStatus);
+        follow(sharedMonitor->usbcPowerMode);
+    }
+}
+
+Subscription MainWindowModel::subscribeChanges(std::function<void()> changed) {
+    return revision.subscribe([changed = std::move(changed)](const std::uint64_t&) { changed(); });
+}
+
+void MainWindowModel::afterDelay(double seconds, std::function<void(MainWindowModel&)> step) {
+    platform_.scheduler->asyncMainAfter(seconds, [weak = weak_from_this(), step = std::move(step)] {
+        if (auto self = weak.lock()) step(*self);
+    });
+}
+
+void MainWindowModel::onMain(std::function<void(MainWindowModel&)> step) {
+    platform_.scheduler->asyncMain([weak = weak_from_this(), step = std::move(step)] {
+        if (auto self = weak.lock()) step(*self);
+    });
+}
+
+void MainWindowModel::onAppear() {
+    if (appeared_) return;
+    appeared_ = true;
+    setupCallbacks();
+    diskMonitor->startMonitoring();
+    performanceOptimizer->startOptimization();
+    appLauncher->startMonitoring();
+    afterDelay(autoRefreshDelaySeconds, [](MainWindowModel& self) {
+        self.isRefreshing.set(true);
+        self.refreshingMessage.set("Auto Refreshing");
+        self.diskMonitor->refreshDisksWithCompletion();
+    });
+}
+
+void MainWindowModel::setupCallbacks() {
+    const std::weak_ptr<MainWindowModel> weak = weak_from_this();
+    diskMonitor->onRefreshCompleted = [weak] {
+        if (auto self = weak.lock()) {
+            self->onMain([](MainWindowModel& model) {
+                model.isRefreshing.set(false);
+                model.lastRefreshTime.set(model.platform_.scheduler->now());
+                model.refreshingMessage.set("✅");
+                model.afterDelay(refreshDoneHoldSeconds, [](MainWindowModel& later) {
+                    later.refreshingMessage.set(later.platform_.strings->localized("refreshing", "Refreshing"));
+                });
+            });
+        }
+    };
+    diskMonitor->onDiskConnected = [weak](const DiskInfo& disk) {
+        if (auto self = weak.lock()) {
+            self->onMain([name = disk.name](MainWindowModel& model) {
+                model.platform_.diagnostics->line("✅ New disk shown in UI: " + name);
+            });
+        }
+    };
+    diskMonitor->onDiskDisconnected = [weak](const DiskInfo& disk) {
+        if (auto self = weak.lock()) {
+            self->onMain([name = disk.name](MainWindowModel& model) {
+                model.platform_.diagnostics->line("❌ Disk removed from UI: " + name);
+            });
+        }
+    };
+}
+
+void MainWindowModel::selectDisk(const DiskInfo& disk) {
+    const auto selected = selectedDisk.get();
+    if (selected && selected->id == disk.id) {
+        selectedDisk.set(std::nullopt);
+    } else {
+        selectedDisk.set(disk);
+    }
+}
+
+void MainWindowModel::refreshDisks() {
+    isRefreshing.set(true);
+    refreshingMessage.set("Refreshing");
+    diskMonitor->refreshDisksWithCompletion();
+    afterDelay(refreshLabelResetSeconds, [](MainWindowModel& self) { self.refreshingMessage.set("Refreshing"); });
+}
+
+void MainWindowModel::optimize() {
+    isOptimizing.set(true);
+    performanceOptimizer->optimizeAllDisks();
+    afterDelay(optimizeSeconds, [](MainWindowModel& self) { self.isOptimizing.set(false); });
+}
+
+void MainWindowModel::authorize() {
+    onMain([](MainWindowModel& self) { self.authManager->requestAuthorization(); });
+}
+
+void MainWindowModel::makeInternal() {
+    // A disabled button does nothing, and one run at a time: a second press
+    // while the first still works would mark the same disks twice over.
+    if (!hasExternalDisks() || isMaskingDisk.get()) return;
+    isMaskingDisk.set(true);
+    onMain([](MainWindowModel& self) {
+        if (!self.authManager->isAuthorized.get()) self.authManager->requestAuthorization();
+        auto selected = self.selectedDisk.get();
+        auto done = [weak = self.weak_from_this(), selected] {
+            if (auto model = weak.lock()) model->finishMasking(selected);
+        };
+        if (selected) {
+            self.marker_->maskDiskAsInternal(*selected, std::move(done));
+        } else {
+            self.marker_->maskExternalDisksAsInternal(std::move(done));
+        }
+    });
+}
+
+void MainWindowModel::finishMasking(std::optional<DiskInfo> selected) {
+    // Only external disks are recorded: the procedure declines an internal
+    // one, and its record must not claim a mark it never got.
+    if (selected) {
+        if (selected->isExternal) diskMonitor->markDiskAsInternal(selected->id);
+    } else {
+        for (const auto& disk : diskMonitor->connectedDisks.get())
+            if (disk.isExternal) diskMonitor->markDiskAsInternal(disk.id);
+    }
+    afterDelay(makeInternalHoldSeconds, [](MainWindowModel& self) { self.isMaskingDisk.set(false); });
+}
+
+void MainWindowModel::refreshSystem() {
+    isSystemRefreshing.set(true);
+    diskMonitor->startMonitoring();
+    appLauncher->startMonitoring();
+    afterDelay(systemRefreshSeconds, [](MainWindowModel& self) { self.isSystemRefreshing.set(false); });
+}
+
+void MainWindowModel::setAggressivePowerActive(bool active) {
+    platform_.defaults->setBool(aggressivePowerKey, active);
+    isAggressivePowerActive.set(active);
+}
+
+void MainWindowModel::toggleAggressivePower() {
+    if (isAggressivePowerActive.get()) {
+        performanceOptimizer->setPowerManagementActive(false);
+        platform_.diagnostics->line("🔋 Agresif güç yönetimi deaktif edildi");
+        setAggressivePowerActive(false);
+        return;
+    }
+    // The button shows progress meanwhile; a second press would only start
+    // the same activation again.
+    if (isProcessingDisk.get()) return;
+    isProcessingDisk.set(true);
+    performanceOptimizer->enableAggressivePowerManagement();
+    afterDelay(aggressiveActivationSeconds, [](MainWindowModel& self) {
+        self.isProcessingDisk.set(false);
+        self.setAggressivePowerActive(true);
+    });
+}
+
+void MainWindowModel::fixApplicationAssociations() {
+    if (launchServicesManager->isRebuilding.get()) return;  // the button is disabled meanwhile
+    onMain([](MainWindowModel& self) {
+        const auto selected = self.selectedDisk.get();
+        if (selected && selected->isExternal) {
+            self.launchServicesManager->triggerRebuildForDisk(*selected);
+        } else {
+            self.launchServicesManager->triggerManualRebuild();
+        }
+    });
+}
+
+void MainWindowModel::toggleStartup() {
+    if (startupManager->isStartupEnabled.get()) {
+        startupManager->disableStartup();
+    } else {
+        startupManager->enableStartup();
+    }
+}
+
+bool MainWindowModel::hasExternalDisks() const {
+    const auto disks = diskMonitor->connectedDisks.get();
+    return std::any_of(disks.begin(), disks.end(), [](const DiskInfo& disk) { return disk.isExternal; });
+}
+
+DiskListView MainWindowModel::diskList() const {
+    const auto selected = selectedDisk.get();
+    return diskListView(diskMonitor->connectedDisks.get(),
+                        selected ? std::optional<std::string>(selected->id) : std::nullopt, *platform_.strings);
+}
+
+SideButton MainWindowModel::refreshButton() const {
+    const bool refreshing = isRefreshing.get();
+    return {"arrow.clockwise", refreshing ? refreshingMessage.get() : "Refresh", refreshing};
+}
+
+SideButton MainWindowModel::optimizeButton() const {
+    const bool optimizing = isOptimizing.get();
+    return {"bolt.circle.fill", optimizing ? "Optimizing" : "Optimize", optimizing};
+}
+
+ActionButtonState MainWindowModel::makeInternalButton() const {
+    ActionButtonState button;
+    const bool masking = isMaskingDisk.get();
+    const auto selected = selectedDisk.get();
+    button.title = masking ? "Processing" : "Make internal";
+    button.subtitle = selected ? selected->name : "All disks";
+    button.icon = "internaldrive";
+    button.isLoading = masking;
+    button.isDisabled = !hasExternalDisks();
+    button.displayedSubtitle =
+        button.isDisabled ? platform_.strings->localized("usb_disk_required", "USB disk required") : button.subtitle;
+    return button;
+}
+
+ActionButtonState MainWindowModel::systemRefreshButton() const {
+    ActionButtonState button;
+    const bool refreshing = isSystemRefreshing.get();
+    button.title = refreshing ? "Refreshing" : "Refresh";
+    button.subtitle = button.displayedSubtitle = "System";
+    button.icon = "arrow.clockwise";
+    button.isLoading = refreshing;
+    return button;
+}
+
+ProtectionCards MainWindowModel::cards() const {
+    const bool optimizerPower = performanceOptimizer->powerManagementActive.get();
+    ProtectionCards cards;
+    cards.authorization = authorizationCard(authManager->isAuthorized.get(), authManager->authorizationStatus.get());
+    cards.stabilizer = stabilizerCard(optimizerPower);
+    cards.controllers = controllerCard(*automaticStabilizer);
+    cards.power = powerCard(optimizerPower);
+    cards.aggressivePower = aggressivePowerCard(isAggressivePowerActive.get(), isProcessingDisk.get());
+    cards.connection = connectionCard(diskMonitor->connectedDisks.get(), diskMonitor->usbConnectionStable.get(),
+                                      *platform_.strings);
+    cards.applications = appTrackingCard(appLauncher->highResourceApps.get(), *platform_.strings);
+    cards.associations = associationsCard(*launchServicesManager);
+    cards.startup = startupCard(startupManager->isStartupEnabled.get());
+    return cards;
+}
+
+}  // namespace velmora
