@@ -1,5 +1,6 @@
 #include "stabilizer/USBControllerParser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 
@@ -70,6 +71,70 @@ std::optional<std::string_view> deviceNameOf(std::string_view line) {
     return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
+// The key of a device-tree property line (`  | |   "idVendor" = 3034`) when
+// it is one of the properties the listing greps for; otherwise nothing.
+std::optional<std::string_view> listedPropertyOf(std::string_view field) {
+    const std::size_t open = field.find_first_not_of(" |");
+    if (open == std::string_view::npos || field[open] != '"') return std::nullopt;
+    const std::size_t close = field.find('"', open + 1);
+    if (close == std::string_view::npos || field.substr(close + 1, 3) != " = ") return std::nullopt;
+    const std::string_view key = field.substr(open + 1, close - open - 1);
+    for (std::string_view listed :
+         {"USB Product Name", "idVendor", "idProduct", "IOPowerManagement", "CurrentPowerState", "DeviceAddress"}) {
+        if (key == listed) return key;
+    }
+    return std::nullopt;
+}
+
+// One text per device. The listing pastes five grep'd lines per output line,
+// but modern ioreg prints four matching properties per device, so output lines
+// straddle devices and one line can hold two product names, the second of
+// which would be lost. Lines made only of device-tree property lines are
+// therefore regrouped by device: a device's properties are contiguous and each
+// appears once, so a repeated key starts the next device. Any other line stays
+// one record of its own.
+std::vector<std::string> deviceRecords(std::string_view output) {
+    std::vector<std::string> records;
+    std::string group;
+    std::vector<std::string_view> groupKeys;
+    auto flush = [&] {
+        if (!group.empty()) records.push_back(std::move(group));
+        group.clear();
+        groupKeys.clear();
+    };
+    for (std::string_view line : USBControllerParser::splitLines(output)) {
+        std::vector<std::string_view> fields;
+        bool listed = false, onlyListed = true;
+        for (std::size_t start = 0;;) {
+            const std::size_t tab = line.find('\t', start);
+            const std::string_view field =
+                line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+            if (!field.empty()) {
+                fields.push_back(field);
+                const bool isListed = listedPropertyOf(field).has_value();
+                listed = listed || isListed;
+                onlyListed = onlyListed && isListed;
+            }
+            if (tab == std::string_view::npos) break;
+            start = tab + 1;
+        }
+        if (!listed || !onlyListed) {
+            flush();
+            records.emplace_back(line);
+            continue;
+        }
+        for (std::string_view field : fields) {
+            const auto key = listedPropertyOf(field);
+            if (key && std::find(groupKeys.begin(), groupKeys.end(), *key) != groupKeys.end()) flush();
+            if (key) groupKeys.push_back(*key);
+            if (!group.empty()) group += '\t';
+            group += field;
+        }
+    }
+    flush();
+    return records;
+}
+
 }  // namespace
 
 std::vector<std::string_view> USBControllerParser::splitLines(std::string_view output) {
@@ -94,7 +159,8 @@ std::vector<USBControllerInfo> USBControllerParser::parseUSBControllerOutput(std
                                                                              Diagnostics& diagnostics) {
     const auto& table = ProblematicControllers::table();
     std::vector<USBControllerInfo> controllers;
-    for (std::string_view line : splitLines(output)) {
+    for (const std::string& record : deviceRecords(output)) {
+        const std::string_view line = record;
         if (line.find("USB Product Name") == std::string_view::npos) continue;
         auto deviceName = deviceNameOf(line);
         if (!deviceName) continue;

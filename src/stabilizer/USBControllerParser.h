@@ -1,6 +1,6 @@
 #pragma once
 // Turns the joined device-tree listing (five grep'd property lines per output
-// line, tab separated) into controller records.
+// line, tab separated) into controller records, one per device.
 //
 // The extractors behave exactly like the first match of the patterns
 //   idVendor.*?([0-9a-fA-F]+)   idProduct.*?([0-9a-fA-F]+)   CurrentPowerState.*?([0-9]+)

@@ -85,6 +85,35 @@ TEST(USBControllerParser, RealListingsAreNamedByTheirProductNameValue) {
     }
 }
 
+TEST(USBControllerParser, JoinedLinesThatStraddleDevicesGiveOneRecordPerDevice) {
+    // Four matching properties per device (modern ioreg) or five (with
+    // DeviceAddress): the five-line joins then split devices at every place,
+    // and with four or more devices one joined line holds two product names.
+    for (bool withAddress : {false, true}) {
+        for (int count : {1, 2, 4, 5, 7}) {
+            SCOPED_TRACE(::testing::Message() << count << " devices, address lines " << withAddress);
+            std::string tree;
+            std::vector<std::string> names;
+            for (int d = 0; d < count; ++d) {
+                names.push_back(d % 2 ? "RTL9210B-CG" : "Hub " + std::to_string(d));
+                tree += "    | |   \"idProduct\" = " + std::to_string(100 + d) + "\n";
+                tree += "    | |   \"IOPowerManagement\" = {\"CurrentPowerState\"=" + std::to_string(d % 3) + "}\n";
+                if (withAddress) tree += "    | |   \"DeviceAddress\" = " + std::to_string(d + 1) + "\n";
+                tree += "    | |   \"USB Product Name\" = \"" + names.back() + "\"\n";
+                tree += "    | |   \"idVendor\" = " + std::to_string(3000 + d) + "\n";
+            }
+            auto controllers = parse(joinedListing(tree));
+            ASSERT_EQ(controllers.size(), names.size());
+            for (int d = 0; d < count; ++d) {
+                EXPECT_EQ(controllers[d].deviceName, names[d]);
+                EXPECT_EQ(controllers[d].vendorID, "idVendor\" = " + std::to_string(3000 + d));
+                EXPECT_EQ(controllers[d].productID, "idProduct\" = " + std::to_string(100 + d));
+                EXPECT_EQ(controllers[d].powerState, d % 3);
+            }
+        }
+    }
+}
+
 TEST(USBControllerParser, UnjoinedTreeGivesOneRecordPerProductNameLine) {
     auto controllers = parse(sample("ioreg-p-IOUSB-l_device-block_m1pro_espressif.txt"));
     ASSERT_EQ(controllers.size(), 1u);
