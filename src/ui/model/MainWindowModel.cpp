@@ -119,7 +119,7 @@ void MainWindowModel::setupCallbacks() {
             self->onMain([](MainWindowModel& model) {
                 model.isRefreshing.set(false);
                 model.lastRefreshTime.set(model.platform_.scheduler->now());
-                model.refreshingMessage.set("✅");
+                model.refreshingMessage.set(refreshDoneMark);
                 model.afterDelay(refreshDoneHoldSeconds, [](MainWindowModel& later) {
                     later.refreshingMessage.set(later.platform_.strings->localized("refreshing", "Refreshing"));
                 });
@@ -262,7 +262,11 @@ DiskListView MainWindowModel::diskList() const {
 
 SideButton MainWindowModel::refreshButton() const {
     const bool refreshing = isRefreshing.get();
-    return {"arrow.clockwise", refreshing ? refreshingMessage.get() : "Refresh", refreshing};
+    const std::string message = refreshingMessage.get();
+    // The finished mark is set as the refresh ends; the button keeps showing
+    // it for its hold, or the user would never see it.
+    if (!refreshing && message == refreshDoneMark) return {"arrow.clockwise", message, false};
+    return {"arrow.clockwise", refreshing ? message : "Refresh", refreshing};
 }
 
 SideButton MainWindowModel::optimizeButton() const {

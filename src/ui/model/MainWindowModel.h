@@ -54,6 +54,12 @@ struct ActionButtonState {
 class MainWindowModel : public RootView, public std::enable_shared_from_this<MainWindowModel> {
 public:
     static constexpr const char* aggressivePowerKey = "isAggressivePowerActive";
+    static constexpr const char* refreshDoneMark = "✅";
+    // The fixed texts of the window's frame.
+    static constexpr const char* title = "Velmora";
+    static constexpr const char* subtitle = "Version 2.0";
+    static constexpr const char* iconAsset = "AppIconImage";
+    static constexpr const char* protectionHeading = "System Protection Status";
     static constexpr double autoRefreshDelaySeconds = 0.5;
     static constexpr double refreshLabelResetSeconds = 0.6;
     static constexpr double refreshDoneHoldSeconds = 1.0;

@@ -74,7 +74,10 @@ TEST(MainWindowModel, FirstAppearanceRefreshesOnceWithItsLabelSequence) {
         w.model->onAppear();
         w.tp.scheduler->advance(0.4);
         EXPECT_EQ(w.model->refreshButton().label, "Refresh");
+        w.tp.scheduler->advance(1.1);
+        EXPECT_EQ(w.model->refreshButton().label, "✅");
         w.tp.scheduler->advance(5);
+        EXPECT_EQ(w.model->refreshButton().label, "Refresh");
         const std::vector<std::pair<double, std::string>> expected = {
             {0.5, "Auto Refreshing"}, {1.0, "✅"}, {2.0, c.restingLabel}};
         EXPECT_EQ(labels, expected);
