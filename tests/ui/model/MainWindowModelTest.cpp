@@ -125,7 +125,9 @@ TEST(MainWindowModel, CardStatusesFollowTheManagers) {
     const Pick apps = [](const ProtectionCards& c) { return c.applications.header.status; };
     const Pick associations = [](const ProtectionCards& c) { return c.associations.header.status; };
     const Pick startup = [](const ProtectionCards& c) { return c.startup.header.status; };
-    const auto optimizerPower = [](bool on) { return [on](Window& w) { w.model->performanceOptimizer->powerManagementActive.set(on); }; };
+    const auto optimizerPower = [](bool on) {
+        return [on](Window& w) { w.model->performanceOptimizer->powerManagementActive.set(on); };
+    };
     const auto stabilizerState = [](bool active, bool powerManagement) {
         return [=](Window& w) {
             w.model->automaticStabilizer->isActive.set(active);
@@ -216,6 +218,21 @@ TEST(MainWindowModel, FixRebuildsForASelectedExternalDiskElseEverything) {
         if (c.started) {
             EXPECT_GE(w.lineIndex(std::string("🔄 ") + c.started), 0) << c.name;
         }
+    }
+}
+
+TEST(MainWindowModel, BusyFlagsHoldForTheirTime) {
+    using M = MainWindowModel;
+    struct Case { const char* name; void (M::*action)(); Published<bool> M::*flag; double seconds; };
+    for (const Case& c : {Case{"optimize", &M::optimize, &M::isOptimizing, 2.0},
+                          Case{"system refresh", &M::refreshSystem, &M::isSystemRefreshing, 1.0}}) {
+        Window w;
+        ((*w.model).*c.action)();
+        EXPECT_TRUE(((*w.model).*c.flag).get()) << c.name;
+        w.tp.scheduler->advance(c.seconds - 0.01);
+        EXPECT_TRUE(((*w.model).*c.flag).get()) << c.name;
+        w.tp.scheduler->advance(0.01);
+        EXPECT_FALSE(((*w.model).*c.flag).get()) << c.name;
     }
 }
 
