@@ -8,6 +8,13 @@ packages=(
   libplist-dev nlohmann-json3-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev ccache
+  # The window: Qt Quick with its Controls, the SVG image plugin, the icon and
+  # emoji fonts its texts draw with, and a virtual display with a tray host.
+  qt6-base-dev qt6-declarative-dev libqt6svg6
+  qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
+  qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qtquick-templates
+  fonts-material-design-icons-iconfont fonts-noto-color-emoji
+  xvfb xauth trayer
 )
 
 missing=()
