@@ -249,6 +249,10 @@ void MainWindowModel::toggleStartup() {
     }
 }
 
+void MainWindowModel::openMakerWebAddress() {
+    platform_.workspace->openURL(makerWebAddress);
+}
+
 bool MainWindowModel::hasExternalDisks() const {
     const auto disks = diskMonitor->connectedDisks.get();
     return std::any_of(disks.begin(), disks.end(), [](const DiskInfo& disk) { return disk.isExternal; });

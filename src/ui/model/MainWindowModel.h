@@ -60,6 +60,8 @@ public:
     static constexpr const char* subtitle = "Version 2.0";
     static constexpr const char* iconAsset = "AppIconImage";
     static constexpr const char* protectionHeading = "System Protection Status";
+    // The footer's link to the maker.
+    static constexpr const char* makerWebAddress = "https://orrindel.com";
     static constexpr double autoRefreshDelaySeconds = 0.5;
     static constexpr double refreshLabelResetSeconds = 0.6;
     static constexpr double refreshDoneHoldSeconds = 1.0;
@@ -117,6 +119,7 @@ public:
     void toggleAggressivePower();
     void fixApplicationAssociations();
     void toggleStartup();
+    void openMakerWebAddress();  // in the default browser
 
     // What the window shows.
     bool hasExternalDisks() const;

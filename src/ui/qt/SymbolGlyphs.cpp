@@ -1,0 +1,48 @@
+#include "ui/qt/SymbolGlyphs.h"
+
+namespace velmora {
+
+const std::vector<std::pair<std::string_view, char32_t>>& symbolGlyphTable() {
+    static const std::vector<std::pair<std::string_view, char32_t>> table = {
+        {"externaldrive", 0xe1e0},                     // usb
+        {"externaldrive.fill", 0xe1e0},                // usb
+        {"externaldrive.badge.questionmark", 0xe4fa},  // usb_off
+        {"internaldrive", 0xe1db},                     // storage
+        {"lock.shield", 0xe897},                       // lock
+        {"shield.checkerboard", 0xe32a},               // security
+        {"bolt.shield.fill", 0xe932},                  // offline_bolt
+        {"bolt.shield", 0xe9e0},                       // shield
+        {"checkmark.shield", 0xe8e8},                  // verified_user
+        {"shield.lefthalf.filled", 0xe9e0},            // shield
+        {"checkmark.circle.fill", 0xe86c},             // check_circle
+        {"circle", 0xe836},                            // radio_button_unchecked
+        {"cpu.fill", 0xe322},                          // memory
+        {"cpu", 0xe30d},                               // developer_board
+        {"moon.zzz", 0xef44},                          // bedtime
+        {"bolt.fill", 0xea0b},                         // bolt
+        {"bolt.circle.fill", 0xe932},                  // offline_bolt
+        {"cable.connector", 0xefe6},                   // cable
+        {"app.badge.checkmark", 0xef40},               // app_registration
+        {"power.circle.fill", 0xe8ac},                 // power_settings_new
+        {"play.circle", 0xe039},                       // play_circle_outline
+        {"arrow.clockwise", 0xe5d5},                   // refresh
+        {"globe", 0xe894},                             // language
+        {"exclamationmark.triangle.fill", 0xe002},     // warning
+    };
+    return table;
+}
+
+QString SymbolGlyphs::glyph(const QString& name) {
+    const QByteArray utf8 = name.toUtf8();
+    const std::string_view wanted(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    char32_t code = 0xe887;  // help
+    for (const auto& [symbol, point] : symbolGlyphTable()) {
+        if (symbol == wanted) {
+            code = point;
+            break;
+        }
+    }
+    return QString::fromUcs4(&code, 1);
+}
+
+}  // namespace velmora
