@@ -84,6 +84,10 @@ QString MainWindowAdapter::webAddress() const {
     return QString::fromUtf8(MainWindowModel::makerWebAddress);
 }
 
+QString MainWindowAdapter::title() const { return QString::fromUtf8(MainWindowModel::title); }
+QString MainWindowAdapter::subtitle() const { return QString::fromUtf8(MainWindowModel::subtitle); }
+QString MainWindowAdapter::protectionHeading() const { return QString::fromUtf8(MainWindowModel::protectionHeading); }
+
 void MainWindowAdapter::appeared() { model_->onAppear(); }
 
 void MainWindowAdapter::selectDisk(const QString& id) {

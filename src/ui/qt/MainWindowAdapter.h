@@ -38,6 +38,9 @@ class MainWindowAdapter : public QObject {
     Q_PROPERTY(QObject* connectionRows READ connectionRows CONSTANT)
     Q_PROPERTY(QObject* highResourceApps READ highResourceApps CONSTANT)
     Q_PROPERTY(QString webAddress READ webAddress CONSTANT)
+    Q_PROPERTY(QString title READ title CONSTANT)
+    Q_PROPERTY(QString subtitle READ subtitle CONSTANT)
+    Q_PROPERTY(QString protectionHeading READ protectionHeading CONSTANT)
 public:
     // On the thread that owns the window (Qt's main thread).
     explicit MainWindowAdapter(std::shared_ptr<MainWindowModel> model, QObject* parent = nullptr);
@@ -65,6 +68,9 @@ public:
     KeyedListModel* connectionRows() { return &connectionRows_; }
     KeyedListModel* highResourceApps() { return &highResourceApps_; }
     QString webAddress() const;
+    QString title() const;
+    QString subtitle() const;
+    QString protectionHeading() const;
 
     // The view was shown for the first time (later calls do nothing).
     Q_INVOKABLE void appeared();

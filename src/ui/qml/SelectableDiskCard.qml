@@ -1,0 +1,92 @@
+import QtQuick
+import "CardStatus.js" as CardStatus
+
+// A connected disk in the left column; a click selects it (or clears the
+// selection when it is the selected one, which the model decides).
+Rectangle {
+    id: card
+    property string name
+    property string caption
+    property string sizeText
+    property bool isSelected: false
+    property bool isConnected: true
+    property string selectionSymbol: "circle"
+    property var badges: []
+    signal select()
+
+    implicitHeight: Math.max(texts.implicitHeight + 24, 64)
+    radius: 16
+    color: isSelected ? CardStatus.tint("blue", 0.08) : Qt.rgba(1, 1, 1, 0.7)
+    border.width: isSelected ? 2 : 1
+    border.color: isSelected ? CardStatus.color("blue") : Qt.rgba(0, 0, 0, 0.06)
+
+    SymbolIcon {
+        id: mark
+        objectName: "selectionMark"
+        x: 14
+        anchors.verticalCenter: parent.verticalCenter
+        symbol: card.selectionSymbol
+        size: 20
+        color: CardStatus.color(card.isSelected ? "blue" : "grey")
+    }
+    Rectangle {
+        id: dot
+        anchors.left: mark.right
+        anchors.leftMargin: 10
+        anchors.verticalCenter: parent.verticalCenter
+        width: 12
+        height: 12
+        radius: 6
+        color: CardStatus.color(card.isConnected ? "green" : "red")
+    }
+    Column {
+        id: texts
+        anchors.left: dot.right
+        anchors.leftMargin: 10
+        anchors.right: size.left
+        anchors.rightMargin: 8
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: 3
+        Text {
+            width: parent.width
+            text: card.name
+            elide: Text.ElideRight
+            font.pixelSize: 15
+            font.weight: Font.Medium
+            color: CardStatus.primaryText
+        }
+        Text {
+            width: parent.width
+            text: card.caption
+            elide: Text.ElideMiddle
+            font.pixelSize: 11
+            color: CardStatus.secondaryText
+        }
+        Row {
+            spacing: 4
+            visible: card.badges.length > 0
+            Repeater {
+                model: card.badges
+                Badge {
+                    required property var modelData
+                    text: modelData.text
+                    tone: modelData.color
+                }
+            }
+        }
+    }
+    Text {
+        id: size
+        anchors.right: parent.right
+        anchors.rightMargin: 14
+        anchors.verticalCenter: parent.verticalCenter
+        text: card.sizeText
+        font.pixelSize: 13
+        font.weight: Font.Medium
+        color: CardStatus.secondaryText
+    }
+    MouseArea {
+        anchors.fill: parent
+        onClicked: card.select()
+    }
+}

@@ -1,0 +1,43 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import "CardStatus.js" as CardStatus
+
+// A compact filled button inside a card; a small progress indicator may
+// stand in for its label.
+Rectangle {
+    id: button
+    property string label
+    property bool isDisabled: false
+    property bool showsProgress: false
+    property string tone: "blue"
+    signal clicked()
+
+    implicitWidth: Math.max(72, text.implicitWidth + 24)
+    implicitHeight: 26
+    radius: 6
+    color: isDisabled ? CardStatus.tint("grey", 0.4) : CardStatus.color(tone)
+    opacity: tap.pressed ? 0.8 : 1
+    Text {
+        id: text
+        anchors.centerIn: parent
+        visible: !button.showsProgress
+        text: button.label
+        font.pixelSize: 11
+        font.weight: Font.Medium
+        color: "white"
+    }
+    BusyIndicator {
+        anchors.centerIn: parent
+        width: 32
+        height: 32
+        scale: 0.6
+        visible: button.showsProgress
+        running: button.showsProgress
+    }
+    MouseArea {
+        id: tap
+        anchors.fill: parent
+        enabled: !button.isDisabled && !button.showsProgress
+        onClicked: button.clicked()
+    }
+}

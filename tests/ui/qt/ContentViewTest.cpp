@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <functional>
+#include <ostream>
+
+#include "apps/AppLauncher.h"
+#include "disks/DiskMonitor.h"
+#include "disks/FakeDiskutil.h"
+#include "performance/PerformanceOptimizer.h"
+#include "stabilizer/AutomaticUSBStabilizer.h"
+#include "support/TestPlatform.h"
+#include "ui/model/MainWindowModel.h"
+#include "ui/qt/MainWindowView.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
+QT_END_NAMESPACE
+
+namespace velmora::testing {
+namespace {
+
+// Through the visual tree: a list's delegates have no QObject parent.
+QQuickItem* findItem(QQuickItem* root, const QString& name) {
+    if (root->objectName() == name) return root;
+    for (auto* child : root->childItems())
+        if (auto* found = findItem(child, name)) return found;
+    return nullptr;
+}
+
+struct Shown {
+    TestPlatform tp;
+    FakeDiskutil diskutil{*tp.processes};
+    std::shared_ptr<MainWindowModel> model = MainWindowModel::create(tp.platform(), nullptr);
+    MainWindowView view{model};
+
+    Shown() {
+        view.window().show();
+        model->onAppear();
+        settle();
+    }
+    // Virtual time for the managers, then Qt's events; `animations` waits
+    // out the list's transitions, which run on real time.
+    void settle(double seconds = 3, bool animations = false) {
+        tp.scheduler->advance(seconds);
+        QElapsedTimer clock;
+        clock.start();
+        do {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        } while (animations && clock.elapsed() < 450);
+    }
+    QQuickItem* item(const QString& name) const { return findItem(view.content(), name); }
+    QString text(const QString& item, const char* property) const {
+        return this->item(item)->property(property).toString();
+    }
+    void click(QQuickItem* target) {
+        const QPointF at = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, at, view.window().mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&view.window(), &event);
+        }
+        settle(0, true);
+    }
+    // Saved for a person to look at when VELMORA_GRAB_DIR names a folder.
+    void grab(const QString& name) {
+        const QString dir = qEnvironmentVariable("VELMORA_GRAB_DIR");
+        if (dir.isEmpty()) return;
+        view.window().grabWindow().save(dir + "/" + name + ".png");
+        // And tall enough for every card.
+        view.window().resize(MainWindowView::width, 1900);
+        settle(0);
+        view.window().grabWindow().save(dir + "/" + name + "-tall.png");
+        view.window().resize(MainWindowView::width, MainWindowView::minimumHeight);
+        settle(0);
+    }
+};
+
+const QStringList titles = {"Automatic USB Stabilizer", "USB Controller Management", "USB-C Power Management",
+                            "Aggressive Power Protection", "USB Connection Status", "Large Application Tracking",
+                            "Application Associations", "Auto Startup"};
+
+TEST(ContentView, TheEightCardsShowTheirTitlesAndStatusColours) {
+    AppInfo heavy;
+    heavy.bundleIdentifier = "com.adobe.Premiere";
+    heavy.name = "Premiere";
+    struct Case {
+        const char* name;
+        std::function<void(MainWindowModel&)> set;
+        QStringList colours;  // cards 1..8
+    };
+    const Case cases[] = {
+        {"at rest",
+         [](MainWindowModel& m) {
+             m.performanceOptimizer->powerManagementActive.set(false);
+             m.automaticStabilizer->isActive.set(false);
+         },
+         {"#ff3b30", "#ff3b30", "#ff3b30", "#ff3b30", "#34c759", "#007aff", "#ff9500", "#ff3b30"}},
+        {"protecting",
+         [&](MainWindowModel& m) {
+             m.performanceOptimizer->powerManagementActive.set(true);
+             m.automaticStabilizer->isActive.set(true);
+             m.isAggressivePowerActive.set(true);
+             m.diskMonitor->usbConnectionStable.set(false);
+             m.appLauncher->highResourceApps.set({heavy});
+         },
+         {"#34c759", "#ff9500", "#34c759", "#34c759", "#ff9500", "#ff9500", "#ff9500", "#ff3b30"}},
+    };
+    for (const auto& c : cases) {
+        Shown w;
+        ASSERT_TRUE(w.view.errors().isEmpty()) << w.view.errors().join("\n").toStdString();
+        c.set(*w.model);
+        w.settle(0);
+        for (int i = 0; i < 8; ++i) {
+            const QString card = QStringLiteral("card%1").arg(i + 1);
+            EXPECT_EQ(w.text(card, "title"), titles[i]) << c.name;
+            EXPECT_EQ(w.item(card)->property("statusColor").value<QColor>().name(), c.colours[i]) << c.name << " " << i + 1;
+        }
+        w.grab(QStringLiteral("cards-") + c.name);
+    }
+}
+
+TEST(ContentView, EmptyStateThenACardClickSelectsAndASecondClears) {
+    Shown w;
+    EXPECT_TRUE(w.item("emptyState")->isVisible());
+    auto* makeInternal = w.item("makeInternalButton");
+    EXPECT_TRUE(makeInternal->property("isDisabled").toBool());
+    EXPECT_EQ(makeInternal->findChild<QQuickItem*>("subtitle")->property("text").toString(), "USB disk required");
+    w.grab("empty");
+
+    w.diskutil.plug(DiskPlistFields::usbDisk("disk4", "Photos", "/Volumes/Photos"));
+    w.diskutil.plug(DiskPlistFields::usbDisk("disk5", "Music", "/Volumes/Music"));
+    w.settle(6, true);
+    EXPECT_FALSE(w.item("emptyState")->isVisible());
+    EXPECT_FALSE(makeInternal->property("isDisabled").toBool());
+    struct Step { const char* clicked; QString subtitle; QString mark; };
+    for (const Step& s : {Step{"diskCard_disk4", "Photos", "checkmark.circle.fill"},
+                          Step{"diskCard_disk4", "All disks", "circle"}}) {
+        auto* card = w.item(s.clicked);
+        ASSERT_NE(card, nullptr) << s.clicked;
+        w.click(card);
+        EXPECT_EQ(makeInternal->findChild<QQuickItem*>("subtitle")->property("text").toString(), s.subtitle);
+        EXPECT_EQ(card->findChild<QQuickItem*>("selectionMark")->property("symbol").toString(), s.mark);
+        if (s.mark != "circle") w.grab("selected");
+    }
+}
+
+}  // namespace
+}  // namespace velmora::testing
