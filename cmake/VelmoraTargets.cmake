@@ -1,13 +1,16 @@
-# velmora_library(NAME DIRS dir... [DEPS dep...]): a static library of every
-# .cpp under the DIRS (an interface library while they hold none), with src/
-# on the include path.
+# velmora_library(NAME DIRS dir... [EXCLUDE regex] [DEPS dep...]): a static
+# library of every .cpp under the DIRS except the paths EXCLUDE matches (an
+# interface library while they hold none), with src/ on the include path.
 function(velmora_library name)
-  cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "EXCLUDE" "DIRS;DEPS" ${ARGN})
   set(sources "")
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS "${dir}/*.cpp")
     list(APPEND sources ${found})
   endforeach()
+  if(ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${ARG_EXCLUDE}")
+  endif()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)

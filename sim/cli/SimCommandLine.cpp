@@ -283,12 +283,8 @@ int SimCommandLine::init(const std::vector<std::string>& args) {
     if (auto file = p.option("--scenario-file")) {
         initial = ScenarioLibrary::loadFile(*file, dir, now);
     } else {
-        // Built trees read the scenarios from the source folder; an installed
-        // velmora-sim keeps them in "scenarios" beside itself.
-        std::string folder = ScenarioLibrary::defaultFolder();
-        struct stat info {};
-        if (::stat(folder.c_str(), &info) != 0) folder = selfFolder() + "/scenarios";
-        initial = ScenarioLibrary(folder).load(p.option("--scenario").value_or("default"), dir, now);
+        initial = ScenarioLibrary(ScenarioLibrary::folderFor(selfFolder()))
+                      .load(p.option("--scenario").value_or("default"), dir, now);
     }
     MachineFolder::create(dir, initial, tool);
     return 0;

@@ -5,6 +5,20 @@
 
 namespace velmora::sim {
 
+SimPowerAssertions::~SimPowerAssertions() {
+    if (made_.empty()) return;
+    try {
+        machine_->update([&](MachineState& state) {
+            auto& list = state.assertions;
+            list.erase(std::remove_if(list.begin(), list.end(), [&](const Assertion& a) { return made_.count(a.id) > 0; }),
+                       list.end());
+            return 0;
+        });
+    } catch (const MachineError&) {
+        // The machine is gone or unreadable: nothing left to clean.
+    }
+}
+
 int SimPowerAssertions::create(const std::string& type, int level, const std::string& name, std::uint32_t& id) {
     try {
         id = machine_->update([&](MachineState& state) {
@@ -19,6 +33,8 @@ int SimPowerAssertions::create(const std::string& type, int level, const std::st
             state.assertions.push_back(assertion);
             return assertion.id;
         });
+        std::lock_guard lock(mutex_);
+        made_.insert(id);
         return 0;
     } catch (const MachineError&) {
         return kIOReturnError;
@@ -34,6 +50,8 @@ int SimPowerAssertions::release(std::uint32_t id) {
             list.erase(it);
             return true;
         });
+        std::lock_guard lock(mutex_);
+        made_.erase(id);
         return held ? 0 : kIOReturnBadArgument;
     } catch (const MachineError&) {
         return kIOReturnError;

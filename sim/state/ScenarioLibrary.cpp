@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 #ifndef VELMORA_SIM_SCENARIOS_DIR
 #define VELMORA_SIM_SCENARIOS_DIR "sim/scenarios"
@@ -26,6 +27,12 @@ double placeTime(double time, double now) { return time < 0 ? now + time : time;
 }  // namespace
 
 std::string ScenarioLibrary::defaultFolder() { return VELMORA_SIM_SCENARIOS_DIR; }
+
+std::string ScenarioLibrary::folderFor(const std::string& programFolder) {
+    struct stat info {};
+    if (::stat(defaultFolder().c_str(), &info) == 0) return defaultFolder();
+    return programFolder + "/scenarios";
+}
 
 ScenarioLibrary::ScenarioLibrary(std::string folder) : folder_(std::move(folder)) {}
 

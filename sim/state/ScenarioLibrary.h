@@ -14,6 +14,9 @@ class ScenarioLibrary {
 public:
     // The folder the scenarios were built with (the source tree's sim/scenarios).
     static std::string defaultFolder();
+    // The built tree's folder when it is there, else "scenarios" beside the
+    // program (where an installed copy keeps them).
+    static std::string folderFor(const std::string& programFolder);
     explicit ScenarioLibrary(std::string folder = defaultFolder());
 
     std::vector<std::string> names() const;

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include "SimTestSupport.h"
@@ -17,9 +18,10 @@ namespace {
 
 using testing::ScratchMachine;
 
-TEST(SimPowerAssertions, HeldAssertionsAreVisibleInTheMachine) {
+TEST(SimPowerAssertions, HeldAssertionsAreVisibleInTheMachineUntilTheProcessEnds) {
     ScratchMachine mac("empty");
-    SimPowerAssertions power(mac.shared());
+    auto owned = std::make_unique<SimPowerAssertions>(mac.shared());
+    SimPowerAssertions& power = *owned;
     std::uint32_t first = 0, second = 0;
     EXPECT_EQ(power.create("PreventUserIdleSystemSleep", 255, "Velmora USB protection", first), 0);
     EXPECT_EQ(power.create("PreventSystemSleep", 255, "Velmora", second), 0);
@@ -34,6 +36,9 @@ TEST(SimPowerAssertions, HeldAssertionsAreVisibleInTheMachine) {
     EXPECT_EQ(power.release(first), SimPowerAssertions::kIOReturnBadArgument);  // released twice
     EXPECT_EQ(power.release(0), SimPowerAssertions::kIOReturnBadArgument);
     EXPECT_EQ(mac.machine().read().assertions.size(), 1u);
+
+    owned.reset();  // what the system does for a process that ends
+    EXPECT_TRUE(mac.machine().read().assertions.empty());
 }
 
 TEST(SimWorkspace, OnlyApplicationsAreRunningApplications) {

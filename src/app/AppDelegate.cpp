@@ -1,0 +1,181 @@
+#include "app/AppDelegate.h"
+
+#include <utility>
+
+#include "app/KextstatListing.h"
+#include "app/UserNotifications.h"
+#include "disks/DeviceNames.h"
+#include "performance/OptimizerCommands.h"
+
+namespace velmora {
+
+namespace {
+
+RunSpec runOf(std::string program, std::vector<std::string> arguments, double deadline) {
+    RunSpec request;
+    request.program = std::move(program);
+    request.arguments = std::move(arguments);
+    request.deadlineSeconds = deadline;
+    return request;
+}
+
+}  // namespace
+
+std::shared_ptr<AppDelegate> AppDelegate::create(Platform platform, std::shared_ptr<ProcessConsole> console,
+                                                 std::shared_ptr<MainWindowController> windows) {
+    return std::shared_ptr<AppDelegate>(new AppDelegate(std::move(platform), std::move(console), std::move(windows)));
+}
+
+AppDelegate::AppDelegate(Platform platform, std::shared_ptr<ProcessConsole> console,
+                         std::shared_ptr<MainWindowController> windows)
+    : platform_(std::move(platform)),
+      console_(std::move(console)),
+      windows_(std::move(windows)),
+      autoStart_(AutoStart::create(platform_)),
+      queue_(platform_.scheduler->makeSerialQueue("app.delegate", QualityOfService::userInitiated)) {}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    setupConsoleFiltering(platform_, *console_);
+    requestNotificationPermission(platform_);
+    setupStatusBar();
+    diskMonitor_ = DiskMonitor::create(platform_);
+    appLauncher_ = AppLauncher::create(platform_);
+    performanceOptimizer_ = PerformanceOptimizer::create(platform_);
+    startDiskMonitoring();
+    say("🎯 Uygulama arka planda başlatıldı - Menu bar'dan erişilebilir");
+}
+
+void AppDelegate::setupStatusBar() {
+    statusItem_ = StatusMenu::create();
+    statusItem_->setup(*autoStart_);
+}
+
+void AppDelegate::startDiskMonitoring() {
+    if (diskMonitor_) {
+        diskMonitor_->startMonitoring();
+        diskMonitor_->onDiskConnected = [weak = weak_from_this()](const DiskInfo& disk) {
+            if (auto self = weak.lock()) self->handleDiskConnected(disk);
+        };
+        diskMonitor_->onDiskDisconnected = [weak = weak_from_this()](const DiskInfo& disk) {
+            if (auto self = weak.lock()) self->handleDiskDisconnected(disk);
+        };
+    }
+    if (appLauncher_) {
+        appLauncher_->onHighResourceAppDetected = [weak = weak_from_this()](const AppInfo& app) {
+            if (auto self = weak.lock()) self->handleHighResourceAppDetected(app);
+        };
+        // Without a running tracker its list of applications stays empty, and
+        // neither the warning about a pulled disk nor the heavy-application
+        // protection could ever happen.
+        appLauncher_->startMonitoring();
+    }
+}
+
+void AppDelegate::handleDiskConnected(const DiskInfo& disk) {
+    sendNotification(platform_, "USB Disk Bağlandı", disk.name + " başarıyla bağlandı");
+    if (performanceOptimizer_) performanceOptimizer_->optimizeDisk(disk);
+    if (disk.isExternal) setDiskPermissions(disk);
+}
+
+void AppDelegate::handleDiskDisconnected(const DiskInfo& disk) {
+    sendNotification(platform_, "USB Disk Ayrıldı", disk.name + " ayrıldı");
+    checkRunningApps(disk);
+}
+
+void AppDelegate::checkRunningApps(const DiskInfo& disk) {
+    if (!appLauncher_) return;
+    std::size_t affected = 0;
+    // The dependencies are df's device names ("/dev/disk6s2"): an application
+    // depends on the disk when one of them is the disk or one of its slices.
+    for (const auto& app : appLauncher_->runningApps.get()) {
+        for (const auto& device : app.diskDependencies) {
+            if (deviceIsOnDisk(device, disk.id)) {
+                ++affected;
+                break;
+            }
+        }
+    }
+    if (affected == 0) return;
+    sendNotification(platform_, "Uyarı", std::to_string(affected) + " uygulama " + disk.name + " diskinde çalışıyor");
+}
+
+void AppDelegate::handleHighResourceAppDetected(const AppInfo& app) {
+    if (performanceOptimizer_) performanceOptimizer_->enableAggressivePowerManagement();
+    std::vector<DiskInfo> external;
+    if (diskMonitor_) {
+        for (const auto& disk : diskMonitor_->connectedDisks.get()) {
+            if (disk.isExternal) external.push_back(disk);
+        }
+    }
+    // kextstat and mount wait for their tools, so they run on the delegate's
+    // queue, one disk after the other; the notification and the closing line
+    // follow them on the main thread.
+    queue_->async([weak = weak_from_this(), external = std::move(external), name = app.name] {
+        auto self = weak.lock();
+        if (!self) return;
+        for (const auto& disk : external) self->stabilizeUSBConnection(disk);
+        self->platform_.scheduler->asyncMain([weak, name] {
+            auto delegate = weak.lock();
+            if (!delegate) return;
+            sendNotification(delegate->platform_, "Büyük Uygulama Tespit Edildi",
+                             name + " çalışıyor. USB diskleriniz korunuyor.");
+            delegate->say("🛡️ USB koruma aktif: " + name + " için güç yönetimi artırıldı");
+        });
+    });
+}
+
+void AppDelegate::setDiskPermissions(const DiskInfo& disk) {
+    // The handler does not wait; the line reports how chmod really ended.
+    platform_.scheduler->asyncGlobal(
+        QualityOfService::utility,
+        [processes = platform_.processes, diagnostics = platform_.diagnostics, path = disk.path, name = disk.name] {
+            const RunResult result = processes->run(runOf("/bin/chmod", {"755", path}, chmodDeadlineSeconds));
+            if (result.succeeded()) {
+                diagnostics->line("Disk izinleri ayarlandı: " + name);
+            } else {
+                diagnostics->line("Disk izinleri ayarlanamadı: " + failureOf(result));
+            }
+        });
+}
+
+void AppDelegate::stabilizeUSBConnection(const DiskInfo& disk) {
+    RunSpec request = runOf("/usr/sbin/kextstat", {"-b", massStorageBundleIdentifier}, kextstatDeadlineSeconds);
+    request.output = OutputWiring::pipe;
+    const RunResult result = platform_.processes->run(request);
+    if (!result.started()) {
+        say("❌ USB stabilizasyon kontrolü hatası: " + result.errorDescription);
+        return;
+    }
+    const auto text = decodeUTF8(result.output);
+    if (!text || !kextstatListsBundle(*text, massStorageBundleIdentifier)) return;
+    say("✅ USB Mass Storage sürücüsü aktif: " + disk.name);
+    optimizeMountParameters(disk);
+}
+
+void AppDelegate::optimizeMountParameters(const DiskInfo& disk) {
+    if (!disk.mountPoint) return;
+    const RunResult result =
+        platform_.processes->run(runOf("/sbin/mount", {"-u", "-o", "noatime,async", *disk.mountPoint}, mountDeadlineSeconds));
+    if (result.succeeded()) {
+        say("⚡ Mount parametreleri optimize edildi: " + disk.name);
+    } else {
+        say("❌ Mount optimizasyonu hatası: " + failureOf(result));
+    }
+}
+
+bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
+    if (!hasVisibleWindows) showMainWindow();
+    return true;
+}
+
+void AppDelegate::applicationWillTerminate() { stopServices(); }
+
+void AppDelegate::stopServices() {
+    if (stopped_) return;
+    stopped_ = true;
+    if (diskMonitor_) diskMonitor_->stopMonitoring();
+    if (appLauncher_) appLauncher_->stopMonitoring();
+    if (performanceOptimizer_) performanceOptimizer_->stopOptimization();
+}
+
+}  // namespace velmora

@@ -1,0 +1,16 @@
+#pragma once
+// The one place that chooses what the program runs against. On a Mac that is
+// the host's own services; on any other host, a simulated Mac in a folder.
+#include <memory>
+#include <optional>
+
+#include "app/root/LaunchOptions.h"
+#include "platform/Platform.h"
+
+namespace velmora {
+
+// Absent, after a line saying why, when there is nothing to run against.
+std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shared_ptr<Scheduler> scheduler,
+                                         std::shared_ptr<Diagnostics> diagnostics);
+
+}  // namespace velmora

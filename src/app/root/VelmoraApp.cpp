@@ -1,0 +1,96 @@
+#include "app/root/VelmoraApp.h"
+
+#include <utility>
+
+namespace velmora {
+
+std::shared_ptr<VelmoraApp> VelmoraApp::create(Platform platform, std::shared_ptr<RealScheduler> scheduler,
+                                               WindowModelFactory makeWindowModel,
+                                               std::shared_ptr<ProcessConsole> console) {
+    return std::shared_ptr<VelmoraApp>(
+        new VelmoraApp(std::move(platform), std::move(scheduler), std::move(makeWindowModel), std::move(console)));
+}
+
+VelmoraApp::VelmoraApp(Platform platform, std::shared_ptr<RealScheduler> scheduler, WindowModelFactory makeWindowModel,
+                       std::shared_ptr<ProcessConsole> console)
+    : platform_(std::move(platform)),
+      scheduler_(std::move(scheduler)),
+      windowModelFactory_(std::move(makeWindowModel)),
+      console_(std::move(console)),
+      host_(std::make_shared<HeadlessWindowHost>()) {}
+
+std::shared_ptr<SharedSystemMonitor> VelmoraApp::sharedSystemMonitor() {
+    if (!systemMonitor_) systemMonitor_ = SharedSystemMonitor::create(platform_);
+    return systemMonitor_;
+}
+
+std::shared_ptr<RootView> VelmoraApp::makeWindowModel() {
+    if (!windowModelFactory_) return nullptr;
+    auto model = windowModelFactory_(platform_, sharedSystemMonitor());
+    if (model) windowModels_.push_back(model);
+    return model;
+}
+
+void VelmoraApp::launch(bool headless) {
+    auto windows = MainWindowController::create(host_, [weak = weak_from_this()]() -> std::shared_ptr<RootView> {
+        auto self = weak.lock();
+        return self ? self->makeWindowModel() : nullptr;
+    });
+    delegate_ = AppDelegate::create(platform_, console_, std::move(windows));
+    delegate_->applicationDidFinishLaunching();
+    if (!headless) return;
+    host_->openSceneWindow(makeWindowModel());
+    reportHeavyApplications();
+}
+
+void VelmoraApp::reportHeavyApplications() {
+    // Nothing draws the monitor's values without a window; a line whenever
+    // the set of heavy applications changes stands in for it.
+    sharedSystemMonitor()->runningLargeApps.observe(
+        [diagnostics = platform_.diagnostics, last = std::make_shared<std::vector<std::string>>()](
+            const std::vector<std::string>& apps) {
+            if (apps == *last) return;
+            *last = apps;
+            std::string names;
+            for (const auto& app : apps) names += (names.empty() ? "" : ", ") + app;
+            diagnostics->line("[system monitor] heavy applications: " + (names.empty() ? std::string("none") : names));
+        });
+}
+
+void VelmoraApp::terminate() {
+    if (terminating_) return;
+    terminating_ = true;
+    if (delegate_) delegate_->applicationWillTerminate();
+    scheduler_->stop();
+}
+
+void VelmoraApp::shutDown() {
+    for (const auto& weak : windowModels_) {
+        if (auto model = weak.lock()) model->endWithProcess();
+    }
+    // With the queues stopped no queued block holds a manager any longer, so
+    // the last references go here, on the main thread.
+    scheduler_->shutdown();
+    delegate_.reset();
+    host_.reset();
+    systemMonitor_.reset();
+}
+
+int VelmoraApp::run(const LaunchOptions& options, StopSignals& signals) {
+    launch(options.headless);
+    const std::weak_ptr<VelmoraApp> weak = weak_from_this();
+    auto terminateOnMain = [weak, scheduler = std::weak_ptr<RealScheduler>(scheduler_)] {
+        if (auto main = scheduler.lock()) {
+            main->asyncMain([weak] {
+                if (auto self = weak.lock()) self->terminate();
+            });
+        }
+    };
+    signals.watch(terminateOnMain);
+    if (options.seconds) scheduler_->asyncMainAfter(*options.seconds, terminateOnMain);
+    scheduler_->run();
+    shutDown();
+    return 0;
+}
+
+}  // namespace velmora
