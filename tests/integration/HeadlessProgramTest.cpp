@@ -1,0 +1,192 @@
+// The program itself, headless, against a simulated Mac: what a person sees
+// in the notifications and on standard output while disks and applications
+// come and go, and how it ends.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/state/MachineEditor.h"
+#include "tests/sim/SimTestSupport.h"
+
+#ifdef VELMORA_PROGRAM_PATH
+
+namespace velmora {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool eventually(const std::function<bool()>& done, std::chrono::seconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(100ms);
+    }
+    return true;
+}
+
+// `velmora` with `arguments`, standard output into a file; killed if a test
+// leaves it running.
+class Program {
+public:
+    Program(const std::string& outputFile, std::vector<std::string> arguments, std::vector<std::string> environment = {})
+        : output_(outputFile) {
+        std::vector<std::string> argv{VELMORA_PROGRAM_PATH};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        std::vector<char*> args;
+        for (auto& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        std::vector<std::string> env = std::move(environment);
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("VELMORA_MACHINE=", 0) != 0) env.push_back(entry);
+        }
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 1, output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn(&pid_, args[0], &files, nullptr, args.data(), envp.data());
+        posix_spawn_file_actions_destroy(&files);
+    }
+    ~Program() {
+        if (pid_ <= 0 || exited_) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    int pid() const { return pid_; }
+    std::vector<std::string> lines() const {
+        std::ifstream in(output_);
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    }
+    bool printed(const std::string& line) const {
+        const auto all = lines();
+        return std::find(all.begin(), all.end(), line) != all.end();
+    }
+    // The exit status once it has ended within `limit`; -1 otherwise.
+    int waitForExit(std::chrono::seconds limit) {
+        int status = 0;
+        if (!eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, limit)) return -1;
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    std::string output_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+};
+
+class HeadlessProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!sim::testing::haveRealTools()) GTEST_SKIP() << "the stand-in tools are not built";
+    }
+    bool notified(const std::string& title, const std::string& body) {
+        for (const auto& n : mac_.machine().read().notifications) {
+            if (n.title == title && n.body == body) return true;
+        }
+        return false;
+    }
+    std::string mountPointOf(const std::string& disk) {
+        for (const auto& d : mac_.machine().read().disks) {
+            if (d.identifier != disk) continue;
+            for (const auto& v : d.volumes) {
+                if (v.mountPoint) return *v.mountPoint;
+            }
+        }
+        return {};
+    }
+    int dfRunsFor(const std::string& path) {
+        int runs = 0;
+        for (const auto& e : mac_.machine().journal()) {
+            if (e.argv.at(0) == "df" && e.argv.back() == path) ++runs;
+        }
+        return runs;
+    }
+
+    sim::testing::ScratchMachine mac_;
+};
+
+TEST_F(HeadlessProgram, DisksAndApplicationsComeAndGoThenSigtermStopsTheServices) {
+    sim::MachineEditor edit(mac_.machine());
+    sim::PlugOptions work;
+    work.mediaName = "Work SSD";
+    const std::string workDisk = edit.plug(work);
+    const std::string workVolume = mountPointOf(workDisk);
+    sim::AppStartOptions editor;
+    editor.name = "Editor";
+    editor.bundleIdentifier = "com.example.editor";
+    editor.workingDirectory = workVolume;
+    edit.startApplication(editor);
+
+    Program velmora(mac_.scratch() + "/out.txt", {"--headless", "--machine", mac_.dir()});
+    ASSERT_GT(velmora.pid(), 0);
+    // The trackers (the delegate's and the window's) look at the editor at
+    // once, each on its own queue.
+    ASSERT_TRUE(eventually([&] { return dfRunsFor(workVolume) >= 1; }, 20s));
+    std::this_thread::sleep_for(2s);
+    ASSERT_TRUE(velmora.printed("🎯 Uygulama arka planda başlatıldı - Menu bar'dan erişilebilir"));
+
+    sim::PlugOptions travel;
+    travel.mediaName = "Travel SSD";
+    edit.plug(travel);
+    edit.startApplication("Photoshop", "com.adobe.Photoshop", 10, std::nullopt);
+    EXPECT_TRUE(eventually([&] { return notified("USB Disk Bağlandı", "Travel SSD başarıyla bağlandı"); }, 15s));
+
+    edit.unplug(workDisk);
+    EXPECT_TRUE(eventually([&] { return notified("USB Disk Ayrıldı", "Work SSD ayrıldı"); }, 15s));
+    EXPECT_TRUE(eventually([&] { return notified("Uyarı", "1 uygulama Work SSD diskinde çalışıyor"); }, 5s));
+
+    EXPECT_TRUE(eventually(
+        [&] {
+            return notified("Büyük Uygulama Tespit Edildi", "Photoshop çalışıyor. USB diskleriniz korunuyor.") &&
+                   velmora.printed("🛡️ USB koruma aktif: Photoshop için güç yönetimi artırıldı");
+        },
+        20s));
+
+    ::kill(velmora.pid(), SIGTERM);
+    ASSERT_EQ(velmora.waitForExit(20s), 0);
+    const auto lines = velmora.lines();
+    std::vector<std::string> stops;
+    for (const auto& line : lines) {
+        if (line == "Disk izleme durduruldu" || line == "Uygulama izleme durduruldu" ||
+            line == "Performans optimizasyonu durduruldu") {
+            stops.push_back(line);
+        }
+    }
+    EXPECT_EQ(stops, (std::vector<std::string>{"Disk izleme durduruldu", "Uygulama izleme durduruldu",
+                                               "Performans optimizasyonu durduruldu"}));
+    for (const auto& held : mac_.machine().read().assertions) {
+        EXPECT_NE(held.pid, velmora.pid()) << held.name;
+    }
+}
+
+TEST_F(HeadlessProgram, WithoutAMachineItMakesADefaultOneAndReusesIt) {
+    const std::string data = mac_.scratch() + "/data";
+    const std::string expected = data + "/velmora/machine";
+    for (const char* line : {"🖥️ Yeni simüle Mac oluşturuldu (default senaryosu): ", "🖥️ Simüle Mac: "}) {
+        Program velmora(mac_.scratch() + "/default.txt", {"--seconds", "1"}, {"XDG_DATA_HOME=" + data});
+        ASSERT_EQ(velmora.waitForExit(20s), 0);
+        EXPECT_TRUE(velmora.printed(line + expected)) << velmora.lines().front();
+        EXPECT_TRUE(velmora.printed("Performans optimizasyonu durduruldu"));
+    }
+}
+
+}  // namespace
+}  // namespace velmora
+
+#endif
