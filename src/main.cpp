@@ -4,7 +4,6 @@
 #include <memory>
 #include <variant>
 
-#include "app/root/BasicWindowModel.h"
 #include "app/root/HostPlatform.h"
 #include "app/root/LaunchOptions.h"
 #include "app/root/StopSignals.h"
@@ -28,8 +27,5 @@ int main(int argc, char** argv) {
         std::cout << velmora::launchUsageText();
         return 2;
     }
-    auto app = velmora::VelmoraApp::create(*platform, scheduler, [](velmora::Platform p, auto monitor) {
-        return std::make_shared<velmora::BasicWindowModel>(std::move(p), std::move(monitor));
-    });
-    return app->run(options, signals);
+    return velmora::VelmoraApp::create(*platform, scheduler)->run(options, signals);
 }

@@ -12,13 +12,9 @@ namespace velmora {
 class RootView {
 public:
     virtual ~RootView() = default;
-    // The window showing it appeared for the first time (main thread).
+    // The window showing it appeared (main thread); the host calls it the
+    // first time the window is shown.
     virtual void onAppear() {}
-    // The process is ending (main thread, before the queues stop): give back
-    // what the system takes from a process that exits, such as power
-    // assertions and background jobs, so that a host that does not (the
-    // simulated Mac) is left clean. Nothing is stopped in the user's sense.
-    virtual void endWithProcess() {}
 };
 
 class HostWindow;

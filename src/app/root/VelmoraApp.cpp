@@ -2,7 +2,17 @@
 
 #include <utility>
 
+#include "ui/model/MainWindowModel.h"
+
 namespace velmora {
+
+namespace {
+
+std::shared_ptr<RootView> makeMainWindowModel(Platform platform, std::shared_ptr<SharedSystemMonitor> monitor) {
+    return MainWindowModel::create(std::move(platform), std::move(monitor));
+}
+
+}  // namespace
 
 std::shared_ptr<VelmoraApp> VelmoraApp::create(Platform platform, std::shared_ptr<RealScheduler> scheduler,
                                                WindowModelFactory makeWindowModel,
@@ -15,7 +25,7 @@ VelmoraApp::VelmoraApp(Platform platform, std::shared_ptr<RealScheduler> schedul
                        std::shared_ptr<ProcessConsole> console)
     : platform_(std::move(platform)),
       scheduler_(std::move(scheduler)),
-      windowModelFactory_(std::move(makeWindowModel)),
+      windowModelFactory_(makeWindowModel ? std::move(makeWindowModel) : WindowModelFactory(makeMainWindowModel)),
       console_(std::move(console)),
       host_(std::make_shared<HeadlessWindowHost>()) {}
 
@@ -25,10 +35,7 @@ std::shared_ptr<SharedSystemMonitor> VelmoraApp::sharedSystemMonitor() {
 }
 
 std::shared_ptr<RootView> VelmoraApp::makeWindowModel() {
-    if (!windowModelFactory_) return nullptr;
-    auto model = windowModelFactory_(platform_, sharedSystemMonitor());
-    if (model) windowModels_.push_back(model);
-    return model;
+    return windowModelFactory_(platform_, sharedSystemMonitor());
 }
 
 void VelmoraApp::launch(bool headless) {
@@ -65,9 +72,6 @@ void VelmoraApp::terminate() {
 }
 
 void VelmoraApp::shutDown() {
-    for (const auto& weak : windowModels_) {
-        if (auto model = weak.lock()) model->endWithProcess();
-    }
     // With the queues stopped no queued block holds a manager any longer, so
     // the last references go here, on the main thread.
     scheduler_->shutdown();

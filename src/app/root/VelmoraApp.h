@@ -6,7 +6,6 @@
 // or the end of --seconds) and shuts everything down in one place.
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/ConsoleFiltering.h"
@@ -25,9 +24,10 @@ public:
     using WindowModelFactory =
         std::function<std::shared_ptr<RootView>(Platform, std::shared_ptr<SharedSystemMonitor>)>;
 
-    // `platform.scheduler` is `scheduler`.
+    // `platform.scheduler` is `scheduler`. Without a factory the windows
+    // show a `MainWindowModel`.
     static std::shared_ptr<VelmoraApp> create(Platform platform, std::shared_ptr<RealScheduler> scheduler,
-                                              WindowModelFactory makeWindowModel,
+                                              WindowModelFactory makeWindowModel = nullptr,
                                               std::shared_ptr<ProcessConsole> console = std::make_shared<PosixProcessConsole>());
 
     // Launches, runs the main loop until terminated, shuts down; the exit status.
@@ -39,8 +39,8 @@ public:
     // Main thread: the application's terminate action. The delegate stops its
     // services, then the main loop ends. Later calls do nothing.
     void terminate();
-    // After the main loop: the window models end with the process, the queues
-    // stop, and every object is released on this thread.
+    // After the main loop: the queues stop, then every object is released on
+    // this thread (a window model ends its stabilizer's watchdog as it goes).
     void shutDown();
 
     const std::shared_ptr<AppDelegate>& appDelegate() const { return delegate_; }
@@ -60,7 +60,6 @@ private:
     std::shared_ptr<HeadlessWindowHost> host_;
     std::shared_ptr<SharedSystemMonitor> systemMonitor_;
     std::shared_ptr<AppDelegate> delegate_;
-    std::vector<std::weak_ptr<RootView>> windowModels_;
     bool terminating_ = false;
 };
 

@@ -106,7 +106,7 @@ public:
     // The first call wires the callbacks, starts the monitor, the optimizer
     // and the application tracker, and half a second later refreshes the
     // disks; later calls do nothing.
-    void onAppear();
+    void onAppear() override;
     void setupCallbacks();
 
     // Commands.
