@@ -28,7 +28,10 @@ std::shared_ptr<InternalDiskMarker> InternalDiskMarker::create(Platform platform
 
 InternalDiskMarker::InternalDiskMarker(Platform platform, std::shared_ptr<PrivilegedOperations> authorization,
                                        std::shared_ptr<DiskMonitor> monitor)
-    : platform_(std::move(platform)), authorization_(std::move(authorization)), monitor_(std::move(monitor)) {}
+    : platform_(std::move(platform)),
+      authorization_(std::move(authorization)),
+      monitor_(std::move(monitor)),
+      queue_(platform_.scheduler->makeSerialQueue("disk.marker", QualityOfService::userInitiated)) {}
 
 void InternalDiskMarker::maskDiskAsInternal(const DiskInfo& disk, Completion completion) {
     Diagnostics& out = *platform_.diagnostics;
@@ -38,16 +41,26 @@ void InternalDiskMarker::maskDiskAsInternal(const DiskInfo& disk, Completion com
         return;
     }
     out.line("🔄 " + disk.name + " being marked as internal disk...");
-    enableDiskOwnership(disk);
-    enableSpotlightIndexing(disk);
-    // Once started, the procedure always reaches its closing lines: each
-    // asynchronous step holds the marker, so an owner letting go mid-way
-    // (a window closing) does not cut it short.
-    optimizeMountParameters(disk, [self = shared_from_this(), disk, completion = std::move(completion)] {
-        self->optimizeDiskCache(disk, [self, disk, completion] {
-            self->enableFileSystemFeatures(disk);
-            self->finish(disk);
-            if (completion) completion();
+    // The tool steps run on the marker's queue and the consent steps on the
+    // main thread, in the procedure's order. Once started, the procedure
+    // always reaches its closing lines: each step holds the marker, so an
+    // owner letting go mid-way (a window closing) does not cut it short.
+    auto self = shared_from_this();
+    queue_->async([self, disk, completion = std::move(completion)] {
+        self->enableDiskOwnership(disk);
+        self->enableSpotlightIndexing(disk);
+        self->platform_.scheduler->asyncMain([self, disk, completion] {
+            self->optimizeMountParameters(disk, [self, disk, completion] {
+                self->optimizeDiskCache(disk, [self, disk, completion] {
+                    self->queue_->async([self, disk, completion] {
+                        self->enableFileSystemFeatures(disk);
+                        self->platform_.scheduler->asyncMain([self, disk, completion] {
+                            self->finish(disk);
+                            if (completion) completion();
+                        });
+                    });
+                });
+            });
         });
     });
 }

@@ -2,10 +2,12 @@
 // The procedure that makes the system treat an external disk more like an
 // internal one: ownership, Spotlight indexing, mount options, disk cache and
 // file-system features, each step reporting its own outcome and never
-// stopping the sequence. Runs on the main thread; the two privileged steps
-// wait for the consent holder's asynchronous operations, holding the marker
-// meanwhile, so a started procedure always reaches its closing lines. A batch
-// starts its next disk only while the owner still holds the marker.
+// stopping the sequence. Started on the main thread; the steps that run tools
+// run on the marker's own serial queue (the main thread never waits for a
+// tool), and the two privileged steps wait for the consent holder's
+// asynchronous operations, holding the marker meanwhile, so a started
+// procedure always reaches its closing lines. A batch starts its next disk
+// only while the owner still holds the marker.
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -47,6 +49,7 @@ private:
     Platform platform_;
     std::shared_ptr<PrivilegedOperations> authorization_;
     std::shared_ptr<DiskMonitor> monitor_;
+    std::shared_ptr<SerialQueue> queue_;
 };
 
 }  // namespace velmora

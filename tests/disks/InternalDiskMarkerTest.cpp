@@ -37,7 +37,13 @@ struct Marker : ::testing::Test {
 };
 
 TEST_F(Marker, AllStepsSucceedInOrder) {
+    std::vector<std::string> onMainThread;
+    tp.processes->setFallback([&](const RunSpec& request) {
+        if (tp.scheduler->isMainThread()) onMainThread.push_back(request.program);
+        return ScriptedProcessLauncher::exited(0);
+    });
     mask(disk("disk4", "Photos", "/Volumes/Photos"));
+    EXPECT_EQ(onMainThread, std::vector<std::string>{});  // the main thread never waits for a tool
     const std::vector<std::string> expected = {
         "🔄 Photos being marked as internal disk...",
         "1️⃣ Configuring disk permissions...",
