@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/KextstatListing.h"
@@ -64,6 +65,10 @@ void AppDelegate::startDiskMonitoring() {
         appLauncher_->onHighResourceAppDetected = [weak = weak_from_this()](const AppInfo& app) {
             if (auto self = weak.lock()) self->handleHighResourceAppDetected(app);
         };
+        appLauncher_->runningApps.observe([weak = weak_from_this()](const std::vector<AppInfo>&) {
+            auto self = weak.lock();
+            if (self && self->appLauncher_) self->previousRunningApps_ = self->appLauncher_->runningApps.get();
+        });
         // Without a running tracker its list of applications stays empty, and
         // neither the warning about a pulled disk nor the heavy-application
         // protection could ever happen.
@@ -84,16 +89,21 @@ void AppDelegate::handleDiskDisconnected(const DiskInfo& disk) {
 
 void AppDelegate::checkRunningApps(const DiskInfo& disk) {
     if (!appLauncher_) return;
-    std::size_t affected = 0;
     // The dependencies are df's device names ("/dev/disk6s2"): an application
     // depends on the disk when one of them is the disk or one of its slices.
+    const auto dependsOnDisk = [&disk](const AppInfo& app) {
+        return std::any_of(app.diskDependencies.begin(), app.diskDependencies.end(),
+                           [&disk](const std::string& device) { return deviceIsOnDisk(device, disk.id); });
+    };
+    // A tracker scan that ran after the disk went but before the monitor
+    // noticed no longer finds the application's files, so the scan before it
+    // counts too, for the same launch of an application that still runs.
+    std::size_t affected = 0;
     for (const auto& app : appLauncher_->runningApps.get()) {
-        for (const auto& device : app.diskDependencies) {
-            if (deviceIsOnDisk(device, disk.id)) {
-                ++affected;
-                break;
-            }
-        }
+        const bool before =
+            std::any_of(previousRunningApps_.begin(), previousRunningApps_.end(),
+                        [&](const AppInfo& earlier) { return earlier.isSameLaunch(app) && dependsOnDisk(earlier); });
+        if (before || dependsOnDisk(app)) ++affected;
     }
     if (affected == 0) return;
     sendNotification(platform_, "Uyarı", std::to_string(affected) + " uygulama " + disk.name + " diskinde çalışıyor");
@@ -154,8 +164,8 @@ void AppDelegate::stabilizeUSBConnection(const DiskInfo& disk) {
 
 void AppDelegate::optimizeMountParameters(const DiskInfo& disk) {
     if (!disk.mountPoint) return;
-    const RunResult result =
-        platform_.processes->run(runOf("/sbin/mount", {"-u", "-o", "noatime,async", *disk.mountPoint}, mountDeadlineSeconds));
+    const RunResult result = platform_.processes->run(
+        runOf("/sbin/mount", {"-u", "-o", "noatime,async", *disk.mountPoint}, mountDeadlineSeconds));
     if (result.succeeded()) {
         say("⚡ Mount parametreleri optimize edildi: " + disk.name);
     } else {
@@ -168,7 +178,9 @@ bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
     return true;
 }
 
-void AppDelegate::applicationWillTerminate() { stopServices(); }
+void AppDelegate::applicationWillTerminate() {
+    stopServices();
+}
 
 void AppDelegate::stopServices() {
     if (stopped_) return;

@@ -79,6 +79,8 @@ private:
     std::shared_ptr<DiskMonitor> diskMonitor_;
     std::shared_ptr<AppLauncher> appLauncher_;
     std::shared_ptr<PerformanceOptimizer> performanceOptimizer_;
+    // The tracker's list before its latest scan (main thread).
+    std::vector<AppInfo> previousRunningApps_;
     bool stopped_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/KextstatListing.h"
+#include "app/root/HeadlessWindowHost.h"
 #include "support/TestPlatform.h"
 
 namespace velmora {
@@ -12,7 +13,8 @@ namespace {
 
 using testing::ScriptedProcessLauncher;
 
-constexpr const char* kKextHeader = "Index Refs Address            Size       Wired      Name (Version) UUID <Linked Against>\n";
+constexpr const char* kKextHeader =
+    "Index Refs Address            Size       Wired      Name (Version) UUID <Linked Against>\n";
 constexpr const char* kKextRow =
     "  101    3 0xfffffe0007abc000 0x1c000    0x1c000    com.apple.iokit.IOUSBMassStorageClass (1.0) "
     "0F0A-UUID <7 6 5 3 1>\n";
@@ -23,32 +25,6 @@ struct NullConsole final : ProcessConsole {
     bool redirectStandardErrorToNull() override {
         calls.push_back("stderr");
         return true;
-    }
-};
-
-struct StubWindow final : HostWindow {
-    bool visible = false;
-    void setContent(std::shared_ptr<RootView>, const RootViewSize&) override {}
-    void setTitle(const std::string&) override {}
-    void setDelegate(std::weak_ptr<WindowCloseDelegate>) override {}
-    void center() override {}
-    void makeKeyAndOrderFront() override { visible = true; }
-    void orderFrontRegardless() override { visible = true; }
-    void orderOut() override { visible = false; }
-    void deminiaturize() override {}
-    bool isVisible() const override { return visible; }
-    bool isMiniaturized() const override { return false; }
-    std::string className() const override { return "NSWindow"; }
-    bool hasContentViewController() const override { return false; }
-};
-
-struct NoWindows final : WindowHost {
-    int made = 0;
-    void activateIgnoringOtherApps() override {}
-    std::vector<std::shared_ptr<HostWindow>> windows() override { return {}; }
-    std::shared_ptr<HostWindow> makeWindow(const WindowGeometry&) override {
-        ++made;
-        return std::make_shared<StubWindow>();
     }
 };
 
@@ -69,7 +45,7 @@ AppInfo appOn(const std::string& name, std::vector<std::string> devices) {
 struct Fixture {
     testing::TestPlatform tp;
     std::shared_ptr<NullConsole> console = std::make_shared<NullConsole>();
-    std::shared_ptr<NoWindows> host = std::make_shared<NoWindows>();
+    std::shared_ptr<HeadlessWindowHost> host = std::make_shared<HeadlessWindowHost>();
     std::shared_ptr<AppDelegate> delegate =
         AppDelegate::create(tp.platform(), console, MainWindowController::create(host, nullptr));
 
@@ -109,7 +85,7 @@ TEST(AppDelegate, LaunchRunsItsStepsInOrderAndStartsTheTrackerButNotTheOptimizer
     testing::TestPlatform tp;
     auto console = std::make_shared<NullConsole>();
     auto delegate = AppDelegate::create(tp.platform(), console,
-                                        MainWindowController::create(std::make_shared<NoWindows>(), nullptr));
+                                        MainWindowController::create(std::make_shared<HeadlessWindowHost>(), nullptr));
     delegate->applicationDidFinishLaunching();
     const auto lines = tp.diagnostics->lines();
     ASSERT_GE(lines.size(), 10u);
@@ -137,6 +113,7 @@ TEST(AppDelegate, ConnectionAndDisconnection) {
         DiskInfo disk;
         bool connected;
         std::vector<AppInfo> apps;
+        std::optional<std::vector<AppInfo>> laterScan;  // a scan after the disk went, before its event
         RunResult chmod;
         std::vector<std::string> notifications;
         std::vector<std::string> commands;
@@ -144,30 +121,78 @@ TEST(AppDelegate, ConnectionAndDisconnection) {
     };
     const auto data = disk("disk6", "Data", true);
     const Case cases[] = {
-        {"external disk, chmod succeeds", data, true, {}, ScriptedProcessLauncher::exited(0),
-         {"USB Disk Bağlandı | Data başarıyla bağlandı"}, {"/bin/chmod 755 /dev/disk6"},
+        {"external disk, chmod succeeds",
+         data,
+         true,
+         {},
+         std::nullopt,
+         ScriptedProcessLauncher::exited(0),
+         {"USB Disk Bağlandı | Data başarıyla bağlandı"},
+         {"/bin/chmod 755 /dev/disk6"},
          {"Disk izinleri ayarlandı: Data"}},
-        {"external disk, chmod refused", data, true, {}, ScriptedProcessLauncher::exited(1),
-         {"USB Disk Bağlandı | Data başarıyla bağlandı"}, {"/bin/chmod 755 /dev/disk6"},
+        {"external disk, chmod refused",
+         data,
+         true,
+         {},
+         std::nullopt,
+         ScriptedProcessLauncher::exited(1),
+         {"USB Disk Bağlandı | Data başarıyla bağlandı"},
+         {"/bin/chmod 755 /dev/disk6"},
          {"Disk izinleri ayarlanamadı: exit status 1"}},
-        {"external disk, chmod missing", data, true, {}, ScriptedProcessLauncher::startFailure("no chmod"),
-         {"USB Disk Bağlandı | Data başarıyla bağlandı"}, {"/bin/chmod 755 /dev/disk6"},
+        {"external disk, chmod missing",
+         data,
+         true,
+         {},
+         std::nullopt,
+         ScriptedProcessLauncher::startFailure("no chmod"),
+         {"USB Disk Bağlandı | Data başarıyla bağlandı"},
+         {"/bin/chmod 755 /dev/disk6"},
          {"Disk izinleri ayarlanamadı: no chmod"}},
-        {"internal disk: no chmod", disk("disk3", "Macintosh HD", false), true, {}, ScriptedProcessLauncher::exited(0),
-         {"USB Disk Bağlandı | Macintosh HD başarıyla bağlandı"}, {}, {}},
-        {"no application on the disk", data, false, {appOn("Safari", {"/dev/disk3s1"}), appOn("Other", {"/dev/disk60s1"})},
-         ScriptedProcessLauncher::exited(0), {"USB Disk Ayrıldı | Data ayrıldı"}, {}, {}},
-        {"three applications on its slices", data, false,
+        {"internal disk: no chmod",
+         disk("disk3", "Macintosh HD", false),
+         true,
+         {},
+         std::nullopt,
+         ScriptedProcessLauncher::exited(0),
+         {"USB Disk Bağlandı | Macintosh HD başarıyla bağlandı"},
+         {},
+         {}},
+        {"no application on the disk",
+         data,
+         false,
+         {appOn("Safari", {"/dev/disk3s1"}), appOn("Other", {"/dev/disk60s1"})},
+         std::nullopt,
+         ScriptedProcessLauncher::exited(0),
+         {"USB Disk Ayrıldı | Data ayrıldı"},
+         {},
+         {}},
+        {"an application the latest scan no longer finds on the disk",
+         data,
+         false,
+         {appOn("Editor", {"/dev/disk6s2"}), appOn("Safari", {"/dev/disk3s1"}), appOn("Gone", {"/dev/disk6s3"})},
+         std::vector<AppInfo>{appOn("Editor", {}), appOn("Safari", {"/dev/disk3s1"}),
+                              appOn("Player", {"/dev/disk6s1"})},
+         ScriptedProcessLauncher::exited(0),
+         {"USB Disk Ayrıldı | Data ayrıldı", "Uyarı | 2 uygulama Data diskinde çalışıyor"},
+         {},
+         {}},
+        {"three applications on its slices",
+         data,
+         false,
          {appOn("Editor", {"/dev/disk6s2"}), appOn("Player", {"/dev/disk3s1", "/dev/disk6s2s1"}),
           appOn("Tool", {"/dev/disk6", "/dev/disk6s2"}), appOn("Safari", {"/dev/disk3s1"})},
+         std::nullopt,
          ScriptedProcessLauncher::exited(0),
-         {"USB Disk Ayrıldı | Data ayrıldı", "Uyarı | 3 uygulama Data diskinde çalışıyor"}, {}, {}},
+         {"USB Disk Ayrıldı | Data ayrıldı", "Uyarı | 3 uygulama Data diskinde çalışıyor"},
+         {},
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Fixture f;
         f.tp.processes->onCommand("/bin/chmod", {"755", c.disk.path}, c.chmod);
         f.delegate->appLauncher()->runningApps.set(c.apps);
+        if (c.laterScan) f.delegate->appLauncher()->runningApps.set(*c.laterScan);
         auto& monitor = *f.delegate->diskMonitor();
         if (c.connected) {
             monitor.onDiskConnected(c.disk);
@@ -199,21 +224,29 @@ TEST(AppDelegate, HeavyApplicationStabilizesEachExternalDiskOffTheMainThreadThen
     const std::string kext = "/usr/sbin/kextstat -b com.apple.iokit.IOUSBMassStorageClass";
     const std::string shield = "🛡️ USB koruma aktif: Photoshop için güç yönetimi artırıldı";
     const Case cases[] = {
-        {"driver loaded, remount accepted", ScriptedProcessLauncher::exited(0, std::string(kKextHeader) + kKextRow),
+        {"driver loaded, remount accepted",
+         ScriptedProcessLauncher::exited(0, std::string(kKextHeader) + kKextRow),
          ScriptedProcessLauncher::exited(0),
          {kext, "/sbin/mount -u -o noatime,async /Volumes/Travel", kext},
          {"✅ USB Mass Storage sürücüsü aktif: Travel", "⚡ Mount parametreleri optimize edildi: Travel",
           "✅ USB Mass Storage sürücüsü aktif: Bare", shield}},
-        {"driver loaded, remount refused", ScriptedProcessLauncher::exited(0, std::string(kKextHeader) + kKextRow),
+        {"driver loaded, remount refused",
+         ScriptedProcessLauncher::exited(0, std::string(kKextHeader) + kKextRow),
          ScriptedProcessLauncher::exited(1),
          {kext, "/sbin/mount -u -o noatime,async /Volumes/Travel", kext},
          {"✅ USB Mass Storage sürücüsü aktif: Travel", "❌ Mount optimizasyonu hatası: exit status 1",
           "✅ USB Mass Storage sürücüsü aktif: Bare", shield}},
-        {"only the header: not loaded", ScriptedProcessLauncher::exited(0, kKextHeader), ScriptedProcessLauncher::exited(0),
-         {kext, kext}, {shield}},
-        {"kextstat missing", ScriptedProcessLauncher::startFailure("no kextstat"), ScriptedProcessLauncher::exited(0),
+        {"only the header: not loaded",
+         ScriptedProcessLauncher::exited(0, kKextHeader),
+         ScriptedProcessLauncher::exited(0),
          {kext, kext},
-         {"❌ USB stabilizasyon kontrolü hatası: no kextstat", "❌ USB stabilizasyon kontrolü hatası: no kextstat", shield}},
+         {shield}},
+        {"kextstat missing",
+         ScriptedProcessLauncher::startFailure("no kextstat"),
+         ScriptedProcessLauncher::exited(0),
+         {kext, kext},
+         {"❌ USB stabilizasyon kontrolü hatası: no kextstat", "❌ USB stabilizasyon kontrolü hatası: no kextstat",
+          shield}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -239,8 +272,9 @@ TEST(AppDelegate, HeavyApplicationStabilizesEachExternalDiskOffTheMainThreadThen
         EXPECT_EQ(commands, c.commands);
         EXPECT_EQ(contexts, (std::vector<std::string>{"app.delegate", "app.delegate"}));
         EXPECT_EQ(f.delegateLines(), c.lines);
-        EXPECT_EQ(f.titlesAndBodies(), std::vector<std::string>{
-                                           "Büyük Uygulama Tespit Edildi | Photoshop çalışıyor. USB diskleriniz korunuyor."});
+        EXPECT_EQ(
+            f.titlesAndBodies(),
+            std::vector<std::string>{"Büyük Uygulama Tespit Edildi | Photoshop çalışıyor. USB diskleriniz korunuyor."});
     }
 }
 
@@ -279,9 +313,9 @@ TEST(AppDelegate, StopServicesOnceInOrderAndTheWindowCalls) {
 
     // Reopen shows the window only when none is visible, and always says yes.
     EXPECT_TRUE(f.delegate->applicationShouldHandleReopen(true));
-    EXPECT_EQ(f.host->made, 0);
+    EXPECT_TRUE(f.host->windows().empty());
     EXPECT_TRUE(f.delegate->applicationShouldHandleReopen(false));
-    EXPECT_EQ(f.host->made, 1);
+    EXPECT_TRUE(f.host->hasVisibleWindows());
 
     // Handlers hold the delegate weakly.
     auto monitor = f.delegate->diskMonitor();

@@ -72,18 +72,6 @@ TEST(HeadlessWindowHost, TheScenesWindowAppearsOnceAndShowWindowBringsItBack) {
     EXPECT_TRUE(scene->isVisible());
     EXPECT_EQ(content->appeared, 1);
     EXPECT_EQ(made, 0);
-
-    // Without a scene window the delegate makes its own, whose model appears.
-    auto other = std::make_shared<HeadlessWindowHost>();
-    auto own = MainWindowController::create(other, [&] {
-        ++made;
-        return std::make_shared<CountingView>();
-    });
-    own->showMainWindow();
-    ASSERT_TRUE(own->mainWindow());
-    const auto& view = static_cast<const HeadlessWindow&>(*own->mainWindow()).content();
-    EXPECT_EQ(static_cast<const CountingView&>(*view).appeared, 1);
-    EXPECT_EQ(made, 1);
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ bool eventually(const std::function<bool()>& done, std::chrono::seconds limit) {
 // leaves it running.
 class Program {
 public:
-    Program(const std::string& outputFile, std::vector<std::string> arguments, std::vector<std::string> environment = {})
+    Program(const std::string& outputFile, std::vector<std::string> arguments,
+            std::vector<std::string> environment = {})
         : output_(outputFile) {
         std::vector<std::string> argv{VELMORA_PROGRAM_PATH};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -136,20 +137,20 @@ TEST_F(HeadlessProgram, DisksAndApplicationsComeAndGoThenSigtermStopsTheServices
     Program velmora(mac_.scratch() + "/out.txt", {"--headless", "--machine", mac_.dir()});
     ASSERT_GT(velmora.pid(), 0);
     // The trackers (the delegate's and the window's) look at the editor at
-    // once, each on its own queue.
+    // once, each on its own queue. The disk goes well before their next look
+    // 15 s later, which would no longer find the editor on it.
     ASSERT_TRUE(eventually([&] { return dfRunsFor(workVolume) >= 1; }, 20s));
-    std::this_thread::sleep_for(2s);
+    std::this_thread::sleep_for(1s);
     ASSERT_TRUE(velmora.printed("🎯 Uygulama arka planda başlatıldı - Menu bar'dan erişilebilir"));
+    edit.unplug(workDisk);
+    edit.startApplication("Photoshop", "com.adobe.Photoshop", 10, std::nullopt);
+    EXPECT_TRUE(eventually([&] { return notified("USB Disk Ayrıldı", "Work SSD ayrıldı"); }, 15s));
+    EXPECT_TRUE(eventually([&] { return notified("Uyarı", "1 uygulama Work SSD diskinde çalışıyor"); }, 5s));
 
     sim::PlugOptions travel;
     travel.mediaName = "Travel SSD";
     edit.plug(travel);
-    edit.startApplication("Photoshop", "com.adobe.Photoshop", 10, std::nullopt);
     EXPECT_TRUE(eventually([&] { return notified("USB Disk Bağlandı", "Travel SSD başarıyla bağlandı"); }, 15s));
-
-    edit.unplug(workDisk);
-    EXPECT_TRUE(eventually([&] { return notified("USB Disk Ayrıldı", "Work SSD ayrıldı"); }, 15s));
-    EXPECT_TRUE(eventually([&] { return notified("Uyarı", "1 uygulama Work SSD diskinde çalışıyor"); }, 5s));
 
     EXPECT_TRUE(eventually(
         [&] {

@@ -89,7 +89,8 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     } else {
         const auto folder = defaultMachineFolder();
         if (!folder) {
-            diagnostics->line("❌ Simüle Mac için bir klasör yok: $HOME ve $XDG_DATA_HOME tanımsız; --machine DIR verin");
+            diagnostics->line(
+                "❌ Simüle Mac için bir klasör yok: $HOME ve $XDG_DATA_HOME tanımsız; --machine DIR verin");
             return std::nullopt;
         }
         if (isMachine(*folder)) {
@@ -104,7 +105,8 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     }
     sim::SimulatedPlatformOptions simOptions;
     simOptions.bundlePath = options.bundlePath;
-    simOptions.strings = std::make_shared<StringTable>(StringTable::loadFile(std::string(VELMORA_RESOURCES_DIR) + "/en.strings"));
+    simOptions.strings =
+        std::make_shared<StringTable>(StringTable::loadFile(std::string(VELMORA_RESOURCES_DIR) + "/en.strings"));
     return sim::makeSimulatedPlatform(dir, std::move(scheduler), std::move(diagnostics), simOptions);
 }
 

@@ -54,8 +54,8 @@ void VelmoraApp::reportHeavyApplications() {
     // Nothing draws the monitor's values without a window; a line whenever
     // the set of heavy applications changes stands in for it.
     sharedSystemMonitor()->runningLargeApps.observe(
-        [diagnostics = platform_.diagnostics, last = std::make_shared<std::vector<std::string>>()](
-            const std::vector<std::string>& apps) {
+        [diagnostics = platform_.diagnostics,
+         last = std::make_shared<std::vector<std::string>>()](const std::vector<std::string>& apps) {
             if (apps == *last) return;
             *last = apps;
             std::string names;

@@ -21,14 +21,13 @@ namespace velmora {
 class VelmoraApp : public std::enable_shared_from_this<VelmoraApp> {
 public:
     // One window's model, given the platform and the process-wide monitor.
-    using WindowModelFactory =
-        std::function<std::shared_ptr<RootView>(Platform, std::shared_ptr<SharedSystemMonitor>)>;
+    using WindowModelFactory = std::function<std::shared_ptr<RootView>(Platform, std::shared_ptr<SharedSystemMonitor>)>;
 
     // `platform.scheduler` is `scheduler`. Without a factory the windows
     // show a `MainWindowModel`.
-    static std::shared_ptr<VelmoraApp> create(Platform platform, std::shared_ptr<RealScheduler> scheduler,
-                                              WindowModelFactory makeWindowModel = nullptr,
-                                              std::shared_ptr<ProcessConsole> console = std::make_shared<PosixProcessConsole>());
+    static std::shared_ptr<VelmoraApp> create(
+        Platform platform, std::shared_ptr<RealScheduler> scheduler, WindowModelFactory makeWindowModel = nullptr,
+        std::shared_ptr<ProcessConsole> console = std::make_shared<PosixProcessConsole>());
 
     // Launches, runs the main loop until terminated, shuts down; the exit status.
     int run(const LaunchOptions& options, StopSignals& signals);
