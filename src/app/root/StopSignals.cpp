@@ -1,5 +1,6 @@
 #include "app/root/StopSignals.h"
 
+#include <cstdlib>
 #include <pthread.h>
 #include <utility>
 
@@ -23,7 +24,10 @@ void StopSignals::watch(std::function<void()> onStop) {
     waiter_ = std::thread([this, onStop = std::move(onStop)] {
         int received = 0;
         sigwait(&set_, &received);
-        if (received != SIGUSR1) onStop();
+        if (received == SIGUSR1) return;
+        onStop();
+        sigwait(&set_, &received);
+        if (received != SIGUSR1) std::_Exit(128 + received);
     });
 }
 

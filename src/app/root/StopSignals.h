@@ -15,7 +15,9 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    // Starts the waiting thread; `onStop` runs on it once, at the first signal.
+    // Starts the waiting thread; `onStop` runs on it at the first signal. A
+    // second one ends the process at once, for a quit stuck behind a tool
+    // that has not reached its deadline yet.
     void watch(std::function<void()> onStop);
 
 private:
