@@ -5,7 +5,10 @@
 #include <QMouseEvent>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QPointer>
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <ostream>
 
 #include "apps/AppLauncher.h"
@@ -47,11 +50,15 @@ struct Shown {
     // out the list's transitions, which run on real time.
     void settle(double seconds = 3, bool animations = false) {
         tp.scheduler->advance(seconds);
+        spin(animations ? 450 : 0);
+    }
+    // Qt's events for `ms` of real time: transitions and frames need it.
+    static void spin(int ms) {
         QElapsedTimer clock;
         clock.start();
         do {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        } while (animations && clock.elapsed() < 450);
+        } while (clock.elapsed() < ms);
     }
     QQuickItem* item(const QString& name) const { return findItem(view.content(), name); }
     QString text(const QString& item, const char* property) const {
@@ -147,6 +154,57 @@ TEST(ContentView, EmptyStateThenACardClickSelectsAndASecondClears) {
         EXPECT_EQ(card->findChild<QQuickItem*>("selectionMark")->property("symbol").toString(), s.mark);
         if (s.mark != "circle") w.grab("selected");
     }
+}
+
+// The lowest opacity, x and scale each card of the list went through; seen
+// through signals, so a slow machine cannot skip past a transition.
+struct TransitionWatch {
+    struct Lowest { double opacity = 1, x = 0, scale = 1; };
+    std::map<QQuickItem*, Lowest> lowest;
+
+    explicit TransitionWatch(QQuickItem* list) {
+        auto* content = list->property("contentItem").value<QQuickItem*>();
+        QObject::connect(content, &QQuickItem::childrenChanged, [this, content] {
+            for (auto* card : content->childItems()) {
+                if (lowest.count(card)) continue;
+                lowest[card] = {card->opacity(), card->x(), card->scale()};
+                QObject::connect(card, &QQuickItem::opacityChanged, [this, card] {
+                    lowest[card].opacity = std::min(lowest[card].opacity, card->opacity());
+                });
+                QObject::connect(card, &QQuickItem::xChanged,
+                                 [this, card] { lowest[card].x = std::min(lowest[card].x, card->x()); });
+                QObject::connect(card, &QQuickItem::scaleChanged, [this, card] {
+                    lowest[card].scale = std::min(lowest[card].scale, card->scale());
+                });
+            }
+        });
+    }
+};
+
+TEST(ContentView, ACardEntersBySlideAndFadeAndLeavesByShrinkAndFade) {
+    Shown w;
+    w.diskutil.plug(DiskPlistFields::usbDisk("disk4", "Photos", "/Volumes/Photos"));
+    w.settle(6, true);
+    TransitionWatch watch(w.item("diskList"));
+    w.diskutil.plug(DiskPlistFields::usbDisk("disk5", "Music", "/Volumes/Music"));
+    w.settle(6, true);
+    auto* card = w.item("diskCard_disk5");
+    ASSERT_NE(card, nullptr);
+    ASSERT_TRUE(watch.lowest.count(card));
+    EXPECT_LT(watch.lowest[card].opacity, 0.5);  // faded in
+    EXPECT_LT(watch.lowest[card].x, -100);       // slid in from the left
+    EXPECT_EQ(card->opacity(), 1);
+    EXPECT_EQ(card->x(), 0);
+    EXPECT_EQ(watch.lowest[card].scale, 1);
+
+    const QPointer<QQuickItem> leaving(card);
+    w.diskutil.unplug("disk5");
+    w.settle(6, true);
+    EXPECT_LT(watch.lowest[card].scale, 0.9);  // shrank towards 0.8
+    EXPECT_GE(watch.lowest[card].scale, 0.8);
+    EXPECT_LT(watch.lowest[card].opacity, 0.5);
+    EXPECT_TRUE(leaving.isNull() || !leaving->isVisible());
+    EXPECT_NE(w.item("diskCard_disk4"), nullptr);
 }
 
 }  // namespace
