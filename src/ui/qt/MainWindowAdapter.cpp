@@ -88,7 +88,6 @@ QString MainWindowAdapter::title() const { return QString::fromUtf8(MainWindowMo
 QString MainWindowAdapter::subtitle() const { return QString::fromUtf8(MainWindowModel::subtitle); }
 QString MainWindowAdapter::protectionHeading() const { return QString::fromUtf8(MainWindowModel::protectionHeading); }
 
-void MainWindowAdapter::appeared() { model_->onAppear(); }
 
 void MainWindowAdapter::selectDisk(const QString& id) {
     const auto wanted = id.toStdString();

@@ -72,8 +72,6 @@ public:
     QString subtitle() const;
     QString protectionHeading() const;
 
-    // The view was shown for the first time (later calls do nothing).
-    Q_INVOKABLE void appeared();
     Q_INVOKABLE void selectDisk(const QString& id);
     Q_INVOKABLE void refreshDisks();
     Q_INVOKABLE void optimize();

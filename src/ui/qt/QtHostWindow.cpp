@@ -63,7 +63,7 @@ void QtHostWindow::show() {
     window.raise();
     if (!appeared_) {
         appeared_ = true;
-        view_->adapter().appeared();
+        content_->onAppear();
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // One window of the Qt window host: a Qt Quick window whose content is the
-// view of a main window model. The model's first appearance is started when
-// the window is first shown.
+// view of a main window model, told of its appearance the first time the
+// window is shown.
 #include <QObject>
 #include <memory>
 #include <string>
