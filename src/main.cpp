@@ -1,9 +1,12 @@
 // The program: picks the platform it runs against and runs the application
-// on it until the terminate action (Quit, SIGINT, SIGTERM or --seconds).
+// on it until the terminate action (Quit, SIGINT, SIGTERM or --seconds), with
+// a window where a display is and --headless was not asked for.
 #include <iostream>
 #include <memory>
+#include <string>
 #include <variant>
 
+#include "app/Frontend.h"
 #include "app/root/HostPlatform.h"
 #include "app/root/LaunchOptions.h"
 #include "app/root/StopSignals.h"
@@ -27,5 +30,13 @@ int main(int argc, char** argv) {
         std::cout << velmora::launchUsageText();
         return 2;
     }
-    return velmora::VelmoraApp::create(*platform, scheduler)->run(options, signals);
+    std::shared_ptr<velmora::Frontend> frontend;
+    if (!options.headless) {
+        std::string whyNot;
+        frontend = velmora::makeWindowFrontend(argc, argv, scheduler, whyNot);
+        if (!frontend) diagnostics->line("🖥️ No window, running headless: " + whyNot);
+    }
+    return velmora::VelmoraApp::create(*platform, scheduler, nullptr, std::make_shared<velmora::PosixProcessConsole>(),
+                                       std::move(frontend))
+        ->run(options, signals);
 }

@@ -180,7 +180,7 @@ TEST_F(HeadlessProgram, WithoutAMachineItMakesADefaultOneAndReusesIt) {
     const std::string data = mac_.scratch() + "/data";
     const std::string expected = data + "/velmora/machine";
     for (const char* line : {"🖥️ Yeni simüle Mac oluşturuldu (default senaryosu): ", "🖥️ Simüle Mac: "}) {
-        Program velmora(mac_.scratch() + "/default.txt", {"--seconds", "1"}, {"XDG_DATA_HOME=" + data});
+        Program velmora(mac_.scratch() + "/default.txt", {"--headless", "--seconds", "1"}, {"XDG_DATA_HOME=" + data});
         ASSERT_EQ(velmora.waitForExit(20s), 0);
         EXPECT_TRUE(velmora.printed(line + expected)) << velmora.lines().front();
         EXPECT_TRUE(velmora.printed("Performans optimizasyonu durduruldu"));

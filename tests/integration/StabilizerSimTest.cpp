@@ -340,8 +340,8 @@ TEST_F(StabilizerSim, TheProgramEndsItsPollingLoopsWhenTerminated) {
     posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
     const std::string program = VELMORA_PROGRAM_PATH;
     std::string machineArgument = mac_.dir();
-    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>("--machine"),
-                            machineArgument.data(), nullptr};
+    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>("--headless"),
+                            const_cast<char*>("--machine"), machineArgument.data(), nullptr};
     pid_t pid = -1;
     ASSERT_EQ(posix_spawn(&pid, program.c_str(), &quiet, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&quiet);

@@ -8,7 +8,7 @@ namespace velmora {
 std::string launchUsageText() {
     return "usage: velmora [--headless] [--machine DIR] [--seconds N] [--bundle-path PATH]\n"
            "  --headless     run without windows: the menu-bar delegate and one window model\n"
-           "                 (the default until windows are drawn)\n"
+           "                 (also what happens when no display is there)\n"
            "  --machine DIR  the simulated Mac to run against (default: $VELMORA_MACHINE, else\n"
            "                 $XDG_DATA_HOME/velmora/machine, made on first use)\n"
            "  --bundle-path PATH  the application bundle the program runs from\n"

@@ -10,9 +10,9 @@ struct LaunchOptions {
     std::optional<std::string> machine;     // the simulated Mac's folder
     std::optional<std::string> bundlePath;  // the bundle the program runs from
     std::optional<double> seconds;          // quit after this long
-    // The delegate's group and one window model, as if the scene's window
-    // were open. Until a window is drawn this is also the default.
-    bool headless = true;
+    // No window even where a display is: the delegate's group and one window
+    // model, as if the scene's window were open.
+    bool headless = false;
 };
 
 struct LaunchUsage {

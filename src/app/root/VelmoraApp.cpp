@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/root/HeadlessFrontend.h"
 #include "ui/model/MainWindowModel.h"
 
 namespace velmora {
@@ -16,18 +17,20 @@ std::shared_ptr<RootView> makeMainWindowModel(Platform platform, std::shared_ptr
 
 std::shared_ptr<VelmoraApp> VelmoraApp::create(Platform platform, std::shared_ptr<RealScheduler> scheduler,
                                                WindowModelFactory makeWindowModel,
-                                               std::shared_ptr<ProcessConsole> console) {
-    return std::shared_ptr<VelmoraApp>(
-        new VelmoraApp(std::move(platform), std::move(scheduler), std::move(makeWindowModel), std::move(console)));
+                                               std::shared_ptr<ProcessConsole> console,
+                                               std::shared_ptr<Frontend> frontend) {
+    return std::shared_ptr<VelmoraApp>(new VelmoraApp(std::move(platform), std::move(scheduler),
+                                                      std::move(makeWindowModel), std::move(console),
+                                                      std::move(frontend)));
 }
 
 VelmoraApp::VelmoraApp(Platform platform, std::shared_ptr<RealScheduler> scheduler, WindowModelFactory makeWindowModel,
-                       std::shared_ptr<ProcessConsole> console)
+                       std::shared_ptr<ProcessConsole> console, std::shared_ptr<Frontend> frontend)
     : platform_(std::move(platform)),
       scheduler_(std::move(scheduler)),
       windowModelFactory_(makeWindowModel ? std::move(makeWindowModel) : WindowModelFactory(makeMainWindowModel)),
       console_(std::move(console)),
-      host_(std::make_shared<HeadlessWindowHost>()) {}
+      frontend_(frontend ? std::move(frontend) : std::make_shared<HeadlessFrontend>(scheduler_)) {}
 
 std::shared_ptr<SharedSystemMonitor> VelmoraApp::sharedSystemMonitor() {
     if (!systemMonitor_) systemMonitor_ = SharedSystemMonitor::create(platform_);
@@ -38,16 +41,19 @@ std::shared_ptr<RootView> VelmoraApp::makeWindowModel() {
     return windowModelFactory_(platform_, sharedSystemMonitor());
 }
 
-void VelmoraApp::launch(bool headless) {
-    auto windows = MainWindowController::create(host_, [weak = weak_from_this()]() -> std::shared_ptr<RootView> {
-        auto self = weak.lock();
-        return self ? self->makeWindowModel() : nullptr;
-    });
+void VelmoraApp::launch() {
+    auto windows = MainWindowController::create(frontend_->windowHost(),
+                                                [weak = weak_from_this()]() -> std::shared_ptr<RootView> {
+                                                    auto self = weak.lock();
+                                                    return self ? self->makeWindowModel() : nullptr;
+                                                });
     delegate_ = AppDelegate::create(platform_, console_, std::move(windows));
+    frontend_->setShowWindowAction([weak = std::weak_ptr<AppDelegate>(delegate_)] {
+        if (auto delegate = weak.lock()) delegate->showMainWindow();
+    });
     delegate_->applicationDidFinishLaunching();
-    if (!headless) return;
-    host_->openSceneWindow(makeWindowModel());
-    reportHeavyApplications();
+    frontend_->openSceneWindow(makeWindowModel());
+    if (!frontend_->drawsWindows()) reportHeavyApplications();
 }
 
 void VelmoraApp::reportHeavyApplications() {
@@ -68,7 +74,7 @@ void VelmoraApp::terminate() {
     if (terminating_) return;
     terminating_ = true;
     if (delegate_) delegate_->applicationWillTerminate();
-    scheduler_->stop();
+    frontend_->stopMainLoop();
 }
 
 void VelmoraApp::shutDown() {
@@ -76,12 +82,13 @@ void VelmoraApp::shutDown() {
     // the last references go here, on the main thread.
     scheduler_->shutdown();
     delegate_.reset();
-    host_.reset();
     systemMonitor_.reset();
+    // Last: a drawing front end takes its windows, then its toolkit, with it.
+    frontend_.reset();
 }
 
 int VelmoraApp::run(const LaunchOptions& options, StopSignals& signals) {
-    launch(options.headless);
+    launch();
     const std::weak_ptr<VelmoraApp> weak = weak_from_this();
     auto terminateOnMain = [weak, scheduler = std::weak_ptr<RealScheduler>(scheduler_)] {
         if (auto main = scheduler.lock()) {
@@ -92,7 +99,7 @@ int VelmoraApp::run(const LaunchOptions& options, StopSignals& signals) {
     };
     signals.watch(terminateOnMain);
     if (options.seconds) scheduler_->asyncMainAfter(*options.seconds, terminateOnMain);
-    scheduler_->run();
+    frontend_->runMainLoop();
     shutDown();
     return 0;
 }

@@ -9,7 +9,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/ConsoleFiltering.h"
-#include "app/root/HeadlessWindowHost.h"
+#include "app/Frontend.h"
 #include "app/root/LaunchOptions.h"
 #include "app/root/StopSignals.h"
 #include "foundation/dispatch/RealScheduler.h"
@@ -24,17 +24,18 @@ public:
     using WindowModelFactory = std::function<std::shared_ptr<RootView>(Platform, std::shared_ptr<SharedSystemMonitor>)>;
 
     // `platform.scheduler` is `scheduler`. Without a factory the windows
-    // show a `MainWindowModel`.
+    // show a `MainWindowModel`; without a front end they are headless.
     static std::shared_ptr<VelmoraApp> create(
         Platform platform, std::shared_ptr<RealScheduler> scheduler, WindowModelFactory makeWindowModel = nullptr,
-        std::shared_ptr<ProcessConsole> console = std::make_shared<PosixProcessConsole>());
+        std::shared_ptr<ProcessConsole> console = std::make_shared<PosixProcessConsole>(),
+        std::shared_ptr<Frontend> frontend = nullptr);
 
     // Launches, runs the main loop until terminated, shuts down; the exit status.
     int run(const LaunchOptions& options, StopSignals& signals);
 
-    // Main thread. The delegate's launch; headless, the scene's window opens
-    // with a window model as if it were on screen.
-    void launch(bool headless);
+    // Main thread. The delegate's launch, then the scene's window opens with
+    // a window model (headless, as if it were on screen).
+    void launch();
     // Main thread: the application's terminate action. The delegate stops its
     // services, then the main loop ends. Later calls do nothing.
     void terminate();
@@ -48,7 +49,7 @@ public:
 
 private:
     VelmoraApp(Platform platform, std::shared_ptr<RealScheduler> scheduler, WindowModelFactory makeWindowModel,
-               std::shared_ptr<ProcessConsole> console);
+               std::shared_ptr<ProcessConsole> console, std::shared_ptr<Frontend> frontend);
     std::shared_ptr<RootView> makeWindowModel();
     void reportHeavyApplications();
 
@@ -56,7 +57,7 @@ private:
     std::shared_ptr<RealScheduler> scheduler_;
     WindowModelFactory windowModelFactory_;
     std::shared_ptr<ProcessConsole> console_;
-    std::shared_ptr<HeadlessWindowHost> host_;
+    std::shared_ptr<Frontend> frontend_;
     std::shared_ptr<SharedSystemMonitor> systemMonitor_;
     std::shared_ptr<AppDelegate> delegate_;
     bool terminating_ = false;

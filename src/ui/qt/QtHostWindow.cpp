@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QQuickView>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 #include "ui/model/MainWindowModel.h"
@@ -11,7 +12,12 @@
 
 namespace velmora {
 
-QtHostWindow::QtHostWindow(const WindowGeometry& geometry) : geometry_(geometry) {}
+QtHostWindow::QtHostWindow(const WindowGeometry& geometry, std::string className, bool contentViewController,
+                           std::shared_ptr<std::function<void()>> showWindow)
+    : geometry_(geometry),
+      className_(std::move(className)),
+      contentViewController_(contentViewController),
+      showWindow_(std::move(showWindow)) {}
 
 QtHostWindow::~QtHostWindow() {
     if (view_) view_->window().removeEventFilter(this);
@@ -36,6 +42,12 @@ void QtHostWindow::setContent(std::shared_ptr<RootView> content, const RootViewS
     window.resize(width, static_cast<int>(std::max(size.idealHeight, geometry_.height)));
     window.setPosition(static_cast<int>(geometry_.x), static_cast<int>(geometry_.y));
     window.installEventFilter(this);
+    // "Show Window": the whole application's shortcut, from any of its windows.
+    auto* showWindow = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), &window);
+    showWindow->setContext(Qt::ApplicationShortcut);
+    QObject::connect(showWindow, &QShortcut::activated, this, [action = showWindow_] {
+        if (action && *action) (*action)();
+    });
 }
 
 void QtHostWindow::setTitle(const std::string& title) {

@@ -3,6 +3,7 @@
 // view of a main window model, told of its appearance the first time the
 // window is shown.
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,7 +17,10 @@ class MainWindowView;
 
 class QtHostWindow : public HostWindow, public QObject {
 public:
-    explicit QtHostWindow(const WindowGeometry& geometry);
+    // `showWindow`: what Ctrl+N in this window does (shared by the host's
+    // windows, set later).
+    QtHostWindow(const WindowGeometry& geometry, std::string className, bool contentViewController,
+                 std::shared_ptr<std::function<void()>> showWindow);
     ~QtHostWindow() override;
 
     void setContent(std::shared_ptr<RootView> content, const RootViewSize& size) override;
@@ -29,8 +33,8 @@ public:
     void deminiaturize() override;
     bool isVisible() const override;
     bool isMiniaturized() const override;
-    std::string className() const override { return "QtHostWindow"; }
-    bool hasContentViewController() const override { return view_ != nullptr; }
+    std::string className() const override { return className_; }
+    bool hasContentViewController() const override { return contentViewController_; }
 
     // The Qt window, once content is set (tests, screenshots).
     QQuickView* quickWindow() const;
@@ -44,6 +48,9 @@ private:
     void show();
 
     WindowGeometry geometry_;
+    std::string className_;
+    bool contentViewController_;
+    std::shared_ptr<std::function<void()>> showWindow_;
     std::string title_ = "Velmora";
     std::weak_ptr<WindowCloseDelegate> delegate_;
     std::shared_ptr<RootView> content_;

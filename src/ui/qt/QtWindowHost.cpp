@@ -20,9 +20,24 @@ std::vector<std::shared_ptr<HostWindow>> QtWindowHost::windows() {
 
 std::shared_ptr<HostWindow> QtWindowHost::makeWindow(const WindowGeometry& geometry) {
     forgetClosed();
-    auto window = std::make_shared<QtHostWindow>(geometry);
+    auto window = std::make_shared<QtHostWindow>(geometry, "QtHostWindow", false, showWindow_);
     windows_.push_back(window);
     return window;
+}
+
+std::shared_ptr<HostWindow> QtWindowHost::openSceneWindow(std::shared_ptr<RootView> content) {
+    forgetClosed();
+    auto window = std::make_shared<QtHostWindow>(WindowGeometry{}, "QtHostingWindow", true, showWindow_);
+    windows_.push_back(window);
+    window->setContent(std::move(content), RootViewSize{});
+    window->setTitle("Velmora");
+    window->center();
+    window->makeKeyAndOrderFront();
+    return window;
+}
+
+void QtWindowHost::setShowWindowAction(std::function<void()> action) {
+    *showWindow_ = std::move(action);
 }
 
 }  // namespace velmora

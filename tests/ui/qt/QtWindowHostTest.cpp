@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QQuickView>
+#include <QShortcut>
 
 #include "app/MainWindowController.h"
 #include "support/TestPlatform.h"
@@ -48,6 +49,28 @@ TEST(QtWindowHost, CloseHidesTheMainWindowAndShowWindowBringsTheSameOneBack) {
     EXPECT_EQ(otherQt->quickWindow(), nullptr);
     EXPECT_EQ(host->windows().size(), 1u);
     EXPECT_EQ(controller->mainWindow(), main);
+}
+
+TEST(QtWindowHost, TheScenesWindowIsAHostingWindowWithShowWindowOnCtrlN) {
+    TestPlatform tp;
+    QtWindowHost host;
+    int shown = 0;
+    host.setShowWindowAction([&] { ++shown; });
+    auto model = MainWindowModel::create(tp.platform(), nullptr);
+    auto scene = std::dynamic_pointer_cast<QtHostWindow>(host.openSceneWindow(model));
+    ASSERT_TRUE(scene && scene->quickWindow());
+    EXPECT_TRUE(scene->isVisible());
+    EXPECT_NE(scene->className().find("HostingWindow"), std::string::npos);
+    EXPECT_EQ(scene->quickWindow()->title(), "Velmora");
+    EXPECT_EQ(model->isRefreshing.get(), false);
+    tp.scheduler->advance(0.6);  // appeared: the automatic refresh has begun
+    EXPECT_EQ(model->refreshingMessage.get(), "Auto Refreshing");
+
+    auto* shortcut = scene->quickWindow()->findChild<QShortcut*>();
+    ASSERT_NE(shortcut, nullptr);
+    EXPECT_EQ(shortcut->key(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    emit shortcut->activated();
+    EXPECT_EQ(shown, 1);
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// What the program runs on: a window host, the scene's window opened at
+// launch, the "Show Window" key, and the main loop. Headless, windows are
+// plain objects and the scheduler runs its own loop; with a display, a
+// toolkit draws the windows and its event loop is the main loop.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/WindowHost.h"
+
+namespace velmora {
+
+class RealScheduler;
+
+class Frontend {
+public:
+    virtual ~Frontend() = default;
+    virtual std::shared_ptr<WindowHost> windowHost() = 0;
+    // The scene's window, open, shown and showing `content`.
+    virtual void openSceneWindow(std::shared_ptr<RootView> content) = 0;
+    // What "Show Window" (Ctrl+N, ⌘N on a Mac) does.
+    virtual void setShowWindowAction(std::function<void()> action) = 0;
+    // Whether a person sees the windows.
+    virtual bool drawsWindows() const = 0;
+    // Main thread: runs the main loop until stopMainLoop(), which may come
+    // from a block the loop runs.
+    virtual void runMainLoop() = 0;
+    virtual void stopMainLoop() = 0;
+};
+
+// A front end that draws windows, made on the main thread before any window
+// and after the stop signals are set up. Null when this build draws none or
+// no display is there; `whyNot` then says which.
+std::shared_ptr<Frontend> makeWindowFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> scheduler,
+                                             std::string& whyNot);
+
+}  // namespace velmora

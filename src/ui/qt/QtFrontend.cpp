@@ -1,0 +1,62 @@
+#include "ui/qt/QtFrontend.h"
+
+#include <QIcon>
+
+#include "foundation/dispatch/RealScheduler.h"
+#include "ui/qt/MainWindowView.h"
+#include "ui/qt/QtMainLoop.h"
+#include "ui/qt/QtWindowHost.h"
+
+namespace velmora {
+
+std::shared_ptr<Frontend> makeWindowFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> scheduler,
+                                             std::string& whyNot) {
+#if !defined(Q_OS_MACOS) && !defined(Q_OS_WIN)
+    // Without a display QApplication would end the process; say so instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        whyNot = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
+        return nullptr;
+    }
+#endif
+    return std::make_shared<QtFrontend>(argc, argv, std::move(scheduler));
+}
+
+QtFrontend::QtFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> scheduler) {
+    chooseSceneGraphBackend();
+    application_ = std::make_unique<QApplication>(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora/AppIconImage.svg")));
+    QApplication::setQuitOnLastWindowClosed(false);
+    loop_ = std::make_unique<QtMainLoop>(std::move(scheduler));
+    host_ = std::make_shared<QtWindowHost>();
+}
+
+QtFrontend::~QtFrontend() {
+    // Windows before the loop, the loop before the application.
+    host_.reset();
+    loop_.reset();
+    application_.reset();
+}
+
+std::shared_ptr<WindowHost> QtFrontend::windowHost() {
+    return host_;
+}
+
+void QtFrontend::openSceneWindow(std::shared_ptr<RootView> content) {
+    host_->openSceneWindow(std::move(content));
+}
+
+void QtFrontend::setShowWindowAction(std::function<void()> action) {
+    host_->setShowWindowAction(std::move(action));
+}
+
+void QtFrontend::runMainLoop() {
+    QApplication::exec();
+}
+
+void QtFrontend::stopMainLoop() {
+    QApplication::quit();
+}
+
+}  // namespace velmora

@@ -1,0 +1,35 @@
+#pragma once
+// The program on Qt: QApplication (Widgets, for the tray menu and message
+// boxes), Qt's event loop driving the scheduler's main queue, and windows
+// drawn with Qt Quick. The program keeps running when its last window
+// closes, as a menu-bar application does.
+#include <QApplication>
+#include <memory>
+
+#include "app/Frontend.h"
+
+namespace velmora {
+
+class QtMainLoop;
+class QtWindowHost;
+
+class QtFrontend final : public Frontend {
+public:
+    // Main thread, before any window; picks the renderer first.
+    QtFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> scheduler);
+    ~QtFrontend() override;
+
+    std::shared_ptr<WindowHost> windowHost() override;
+    void openSceneWindow(std::shared_ptr<RootView> content) override;
+    void setShowWindowAction(std::function<void()> action) override;
+    bool drawsWindows() const override { return true; }
+    void runMainLoop() override;
+    void stopMainLoop() override;
+
+private:
+    std::unique_ptr<QApplication> application_;
+    std::unique_ptr<QtMainLoop> loop_;
+    std::shared_ptr<QtWindowHost> host_;
+};
+
+}  // namespace velmora
