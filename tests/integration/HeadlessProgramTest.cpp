@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/defaults/FileUserDefaults.h"
 #include "sim/state/MachineEditor.h"
 #include "tests/sim/SimTestSupport.h"
 
@@ -174,6 +175,10 @@ TEST_F(HeadlessProgram, DisksAndApplicationsComeAndGoThenSigtermStopsTheServices
     for (const auto& held : mac_.machine().read().assertions) {
         EXPECT_NE(held.pid, velmora.pid()) << held.name;
     }
+    // The stop's own record of it reaches the settings before the program ends.
+    const FileUserDefaults settings(mac_.dir() + "/.velmora-sim/defaults", "com.orrindel.velmora",
+                                    std::make_shared<CapturingDiagnostics>());
+    EXPECT_EQ(settings.boolValue("PowerManagementActive"), false);
 }
 
 TEST_F(HeadlessProgram, WithoutAMachineItMakesADefaultOneAndReusesIt) {

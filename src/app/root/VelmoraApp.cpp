@@ -74,7 +74,12 @@ void VelmoraApp::terminate() {
     if (terminating_) return;
     terminating_ = true;
     if (delegate_) delegate_->applicationWillTerminate();
-    frontend_->stopMainLoop();
+    // The stop posts its last state changes (the optimizer's stored power
+    // flag among them) to the main queue; the loop ends behind them, so they
+    // are written rather than dropped.
+    scheduler_->asyncMain([weak = weak_from_this()] {
+        if (auto self = weak.lock()) self->frontend_->stopMainLoop();
+    });
 }
 
 void VelmoraApp::shutDown() {
