@@ -1,12 +1,13 @@
 #pragma once
 // What the program runs on: a window host, the scene's window opened at
-// launch, the "Show Window" key, and the main loop. Headless, windows are
+// launch, the "Show Window" key, the status item, and the main loop. Headless, windows are
 // plain objects and the scheduler runs its own loop; with a display, a
 // toolkit draws the windows and its event loop is the main loop.
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "app/StatusMenu.h"
 #include "app/WindowHost.h"
 
 namespace velmora {
@@ -21,6 +22,9 @@ public:
     virtual void openSceneWindow(std::shared_ptr<RootView> content) = 0;
     // What "Show Window" (Ctrl+N, ⌘N on a Mac) does.
     virtual void setShowWindowAction(std::function<void()> action) = 0;
+    // The status item with `menu`'s items, each chosen item handed to
+    // `perform`; whether a person can see it (a tray may be missing).
+    virtual bool showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) = 0;
     // Whether a person sees the windows.
     virtual bool drawsWindows() const = 0;
     // Main thread: runs the main loop until stopMainLoop(), which may come

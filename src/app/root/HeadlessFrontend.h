@@ -16,6 +16,7 @@ public:
     std::shared_ptr<WindowHost> windowHost() override { return host_; }
     void openSceneWindow(std::shared_ptr<RootView> content) override { host_->openSceneWindow(std::move(content)); }
     void setShowWindowAction(std::function<void()>) override {}  // no keyboard
+    bool showStatusItem(std::shared_ptr<StatusMenu>, std::function<void(StatusMenuAction)>) override { return false; }
     bool drawsWindows() const override { return false; }
     void runMainLoop() override { scheduler_->run(); }
     void stopMainLoop() override { scheduler_->stop(); }

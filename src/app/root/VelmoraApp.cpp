@@ -52,6 +52,18 @@ void VelmoraApp::launch() {
         if (auto delegate = weak.lock()) delegate->showMainWindow();
     });
     delegate_->applicationDidFinishLaunching();
+    const bool statusItemShown = frontend_->showStatusItem(
+        delegate_->statusItem(), [weak = weak_from_this()](StatusMenuAction action) {
+            auto self = weak.lock();
+            if (!self || !self->delegate_) return;
+            switch (action) {
+                case StatusMenuAction::showMainWindow: self->delegate_->showMainWindow(); break;
+                case StatusMenuAction::toggleAutoStart: self->delegate_->toggleAutoStart(); break;
+                case StatusMenuAction::terminate: self->terminate(); break;
+            }
+        });
+    if (frontend_->drawsWindows() && !statusItemShown)
+        platform_.diagnostics->line("🖥️ No system tray here: the window stays, without the menu-bar item");
     frontend_->openSceneWindow(makeWindowModel());
     if (!frontend_->drawsWindows()) reportHeavyApplications();
 }

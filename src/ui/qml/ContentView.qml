@@ -129,8 +129,14 @@ Rectangle {
                         NumberAnimation { property: "opacity"; to: 0; duration: 300 }
                     }
                 }
+                // A card moved while it is still entering loses its enter
+                // transition: this one also takes it to its full opacity and
+                // size, or it would stay half faded.
                 displaced: Transition {
-                    SpringAnimation { properties: "x,y"; spring: root.listSpring; damping: root.listDamping }
+                    ParallelAnimation {
+                        SpringAnimation { properties: "x,y"; spring: root.listSpring; damping: root.listDamping }
+                        NumberAnimation { properties: "opacity,scale"; to: 1; duration: 200 }
+                    }
                 }
             }
         }
@@ -305,11 +311,14 @@ Rectangle {
                     symbol: root.adapter.controllerCard.controllers.symbol
                     text: root.adapter.controllerCard.controllers.text
                 }
-                Row {
+                // The label and its line wrap as one when the card is narrow.
+                Flow {
+                    width: parent.width
                     spacing: 6
                     visible: root.adapter.controllerCard.powerManagement.text !== undefined
                     Text {
-                        anchors.verticalCenter: parent.verticalCenter
+                        height: 16
+                        verticalAlignment: Text.AlignVCenter
                         text: root.adapter.controllerCard.powerManagementLabel
                         font.pixelSize: 13
                         color: CardStatus.secondaryText

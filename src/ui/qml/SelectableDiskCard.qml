@@ -50,6 +50,8 @@ Rectangle {
         Text {
             width: parent.width
             text: card.name
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
             elide: Text.ElideRight
             font.pixelSize: 15
             font.weight: Font.Medium

@@ -5,6 +5,7 @@
 #include "foundation/dispatch/RealScheduler.h"
 #include "ui/qt/MainWindowView.h"
 #include "ui/qt/QtMainLoop.h"
+#include "ui/qt/QtStatusItem.h"
 #include "ui/qt/QtWindowHost.h"
 
 namespace velmora {
@@ -33,7 +34,8 @@ QtFrontend::QtFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> sc
 }
 
 QtFrontend::~QtFrontend() {
-    // Windows before the loop, the loop before the application.
+    // Windows and the tray before the loop, the loop before the application.
+    statusItem_.reset();
     host_.reset();
     loop_.reset();
     application_.reset();
@@ -49,6 +51,11 @@ void QtFrontend::openSceneWindow(std::shared_ptr<RootView> content) {
 
 void QtFrontend::setShowWindowAction(std::function<void()> action) {
     host_->setShowWindowAction(std::move(action));
+}
+
+bool QtFrontend::showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) {
+    statusItem_ = std::make_unique<QtStatusItem>(std::move(menu), std::move(perform));
+    return statusItem_->isShown();
 }
 
 void QtFrontend::runMainLoop() {

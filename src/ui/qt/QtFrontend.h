@@ -11,6 +11,7 @@
 namespace velmora {
 
 class QtMainLoop;
+class QtStatusItem;
 class QtWindowHost;
 
 class QtFrontend final : public Frontend {
@@ -22,6 +23,7 @@ public:
     std::shared_ptr<WindowHost> windowHost() override;
     void openSceneWindow(std::shared_ptr<RootView> content) override;
     void setShowWindowAction(std::function<void()> action) override;
+    bool showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) override;
     bool drawsWindows() const override { return true; }
     void runMainLoop() override;
     void stopMainLoop() override;
@@ -30,6 +32,7 @@ private:
     std::unique_ptr<QApplication> application_;
     std::unique_ptr<QtMainLoop> loop_;
     std::shared_ptr<QtWindowHost> host_;
+    std::unique_ptr<QtStatusItem> statusItem_;
 };
 
 }  // namespace velmora

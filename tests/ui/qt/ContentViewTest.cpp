@@ -205,6 +205,25 @@ TEST(ContentView, ACardEntersBySlideAndFadeAndLeavesByShrinkAndFade) {
     EXPECT_LT(watch.lowest[card].opacity, 0.5);
     EXPECT_TRUE(leaving.isNull() || !leaving->isVisible());
     EXPECT_NE(w.item("diskCard_disk4"), nullptr);
+
+    // A card pushed down while still entering ends fully shown all the same.
+    auto* rows = w.view.adapter().disks();
+    const auto row = [](const char* key) {
+        return KeyedListModel::Row{key, {{"name", key}, {"caption", ""}, {"sizeText", "1 GB"}, {"isSelected", false},
+                                         {"isConnected", true}, {"selectionSymbol", "circle"}, {"badges", QVariantList{}}}};
+    };
+    rows->setRows({row("a")});
+    w.settle(0, true);
+    rows->setRows({row("a"), row("b")});
+    w.spin(60);
+    rows->setRows({row("c"), row("a"), row("b")});
+    w.settle(0, true);
+    for (const char* key : {"a", "b", "c"}) {
+        auto* shown = w.item(QStringLiteral("diskCard_") + key);
+        ASSERT_NE(shown, nullptr) << key;
+        EXPECT_EQ(shown->opacity(), 1) << key;
+        EXPECT_EQ(shown->scale(), 1) << key;
+    }
 }
 
 }  // namespace
