@@ -27,7 +27,15 @@ void FileDescriptor::reset() {
 
 int makeCloseOnExecPipe(Pipe& pipe) {
     int ends[2];
+#ifdef __APPLE__
+    // macOS has no pipe2. Between pipe() and the flags another thread's spawn
+    // could see the ends; its children inherit only what the spawn names
+    // (POSIX_SPAWN_CLOEXEC_DEFAULT), so nothing leaks.
+    if (::pipe(ends) != 0) return errno;
+    for (int end : ends) ::fcntl(end, F_SETFD, FD_CLOEXEC);
+#else
     if (::pipe2(ends, O_CLOEXEC) != 0) return errno;
+#endif
     pipe.read = FileDescriptor(aboveStandardStreams(ends[0]));
     pipe.write = FileDescriptor(aboveStandardStreams(ends[1]));
     if (!pipe.read.open() || !pipe.write.open()) return errno != 0 ? errno : EMFILE;

@@ -37,7 +37,16 @@ int SpawnSetup::prepare(int outputFd, int errorFd, bool outputToNull, bool error
     step(::posix_spawnattr_setsigmask(&attributes_, &none));
     step(::posix_spawnattr_setsigdefault(&attributes_, &all));
     step(::posix_spawnattr_setpgroup(&attributes_, 0));
-    step(::posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
+    short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+#ifdef __APPLE__
+    // macOS has no closefrom action: the child starts with only the
+    // descriptors named here, the standard streams it keeps included.
+    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
+    step(::posix_spawn_file_actions_addinherit_np(&actions_, STDIN_FILENO));
+    if (outputFd < 0 && !outputToNull) step(::posix_spawn_file_actions_addinherit_np(&actions_, STDOUT_FILENO));
+    if (errorFd < 0 && !errorToNull) step(::posix_spawn_file_actions_addinherit_np(&actions_, STDERR_FILENO));
+#endif
+    step(::posix_spawnattr_setflags(&attributes_, flags));
     return error;
 }
 
