@@ -9,6 +9,7 @@
 
 #include "ui/model/MainWindowModel.h"
 #include "ui/qt/MainWindowView.h"
+#include "ui/qt/NativeTitleBar.h"
 
 namespace velmora {
 
@@ -72,6 +73,10 @@ void QtHostWindow::show() {
     if (!view_ || isClosed_) return;
     auto& window = view_->window();
     window.show();
+#ifdef __APPLE__
+    // After show: the native window exists for certain only then.
+    hideNativeTitleBar(window);
+#endif
     window.raise();
     if (!appeared_) {
         appeared_ = true;

@@ -1,0 +1,23 @@
+// The host platform on a Mac: the system's own services. The simulated Mac
+// runs on other hosts only, so a machine folder named here is refused rather
+// than silently ignored.
+#include "app/root/HostPlatform.h"
+#include "platform/mac/MacPlatform.h"
+#include "ui/qt/QtAlerts.h"
+
+namespace velmora {
+
+std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shared_ptr<Scheduler> scheduler,
+                                         std::shared_ptr<Diagnostics> diagnostics) {
+    if (options.machine) {
+        diagnostics->line("❌ Simüle Mac bu Mac'te kullanılmaz: " + *options.machine +
+                          ". --machine ve $VELMORA_MACHINE olmadan başlatın");
+        return std::nullopt;
+    }
+    mac::MacPlatformOptions macOptions;
+    macOptions.alerts = std::make_shared<QtAlerts>();
+    macOptions.bundlePath = options.bundlePath;
+    return mac::makeMacPlatform(std::move(scheduler), std::move(diagnostics), std::move(macOptions));
+}
+
+}  // namespace velmora
