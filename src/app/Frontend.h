@@ -9,6 +9,7 @@
 
 #include "app/StatusMenu.h"
 #include "app/WindowHost.h"
+#include "platform/Alerts.h"
 
 namespace velmora {
 
@@ -25,6 +26,9 @@ public:
     // The status item with `menu`'s items, each chosen item handed to
     // `perform`; whether a person can see it (a tray may be missing).
     virtual bool showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) = 0;
+    // The alerts the program shows, given the platform's own: a front end
+    // that draws puts them in front of the person, the rest keep the platform's.
+    virtual std::shared_ptr<Alerts> alerts(std::shared_ptr<Alerts> platformAlerts) { return platformAlerts; }
     // Whether a person sees the windows.
     virtual bool drawsWindows() const = 0;
     // Main thread: runs the main loop until stopMainLoop(), which may come

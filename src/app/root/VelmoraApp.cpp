@@ -30,7 +30,9 @@ VelmoraApp::VelmoraApp(Platform platform, std::shared_ptr<RealScheduler> schedul
       scheduler_(std::move(scheduler)),
       windowModelFactory_(makeWindowModel ? std::move(makeWindowModel) : WindowModelFactory(makeMainWindowModel)),
       console_(std::move(console)),
-      frontend_(frontend ? std::move(frontend) : std::make_shared<HeadlessFrontend>(scheduler_)) {}
+      frontend_(frontend ? std::move(frontend) : std::make_shared<HeadlessFrontend>(scheduler_)) {
+    platform_.alerts = frontend_->alerts(std::move(platform_.alerts));
+}
 
 std::shared_ptr<SharedSystemMonitor> VelmoraApp::sharedSystemMonitor() {
     if (!systemMonitor_) systemMonitor_ = SharedSystemMonitor::create(platform_);

@@ -4,6 +4,7 @@
 
 #include "foundation/dispatch/RealScheduler.h"
 #include "ui/qt/MainWindowView.h"
+#include "ui/qt/QtAlerts.h"
 #include "ui/qt/QtMainLoop.h"
 #include "ui/qt/QtStatusItem.h"
 #include "ui/qt/QtWindowHost.h"
@@ -56,6 +57,10 @@ void QtFrontend::setShowWindowAction(std::function<void()> action) {
 bool QtFrontend::showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) {
     statusItem_ = std::make_unique<QtStatusItem>(std::move(menu), std::move(perform));
     return statusItem_->isShown();
+}
+
+std::shared_ptr<Alerts> QtFrontend::alerts(std::shared_ptr<Alerts> platformAlerts) {
+    return std::make_shared<QtAlerts>(std::move(platformAlerts));
 }
 
 void QtFrontend::runMainLoop() {

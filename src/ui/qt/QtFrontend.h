@@ -24,6 +24,7 @@ public:
     void openSceneWindow(std::shared_ptr<RootView> content) override;
     void setShowWindowAction(std::function<void()> action) override;
     bool showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) override;
+    std::shared_ptr<Alerts> alerts(std::shared_ptr<Alerts> platformAlerts) override;
     bool drawsWindows() const override { return true; }
     void runMainLoop() override;
     void stopMainLoop() override;
