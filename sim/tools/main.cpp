@@ -46,7 +46,22 @@ std::string machineFromProgramPath(const std::string& program) {
     return "";
 }
 
+// A simulated life runs the program on virtual time and sets
+// VELMORA_SIM_TIME_SCALE (real seconds per simulated second): a tool's own
+// waits (top's sampling interval, a slow fault) shrink by that factor.
+double timeScale() {
+    static const double scale = [] {
+        const char* text = std::getenv("VELMORA_SIM_TIME_SCALE");
+        if (text == nullptr || *text == '\0') return 1.0;
+        char* end = nullptr;
+        const double value = std::strtod(text, &end);
+        return end != text && value > 0 && value <= 1 ? value : 1.0;
+    }();
+    return scale;
+}
+
 void realSleep(double seconds) {
+    seconds *= timeScale();
     struct timespec wait {};
     wait.tv_sec = static_cast<time_t>(seconds);
     wait.tv_nsec = static_cast<long>((seconds - static_cast<double>(wait.tv_sec)) * 1e9);

@@ -1,0 +1,416 @@
+#include "sim/life/LifeRun.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "app/AppDelegate.h"
+#include "app/ConsoleFiltering.h"
+#include "app/MainWindowController.h"
+#include "app/root/HeadlessWindowHost.h"
+#include "disks/DiskMonitor.h"
+#include "foundation/dispatch/VirtualScheduler.h"
+#include "foundation/plist/PlistReader.h"
+#include "sim/life/LifeLauncher.h"
+#include "sim/life/LifeScheduler.h"
+#include "sim/services/SimPlatform.h"
+#include "sim/state/Machine.h"
+#include "sim/state/MachineEditor.h"
+#include "sim/state/MachineFolder.h"
+#include "sim/state/ScenarioLibrary.h"
+#include "sim/state/ToolTree.h"
+#include "system/SharedSystemMonitor.h"
+#include "ui/model/MainWindowModel.h"
+
+namespace velmora::life {
+
+namespace {
+
+constexpr std::size_t kKeptEvents = 50;
+constexpr double kQuietSeconds = 60;
+constexpr double kDefaultDeadlineSeconds = 120;
+constexpr double kFaultWindowSeconds = 30;
+// Serial queues carry several periodic jobs each; a backlog beyond this
+// means some job queued behind itself.
+constexpr std::size_t kPendingBound = 8;
+
+// The program's console stays the life run's own.
+class KeptConsole final : public ProcessConsole {
+public:
+    void setEnvironment(const std::string&, const std::string&) override {}
+    bool redirectStandardErrorToNull() override { return true; }
+};
+
+// The program's lines join the event trail (and standard output when verbose).
+class TrailDiagnostics final : public Diagnostics {
+public:
+    explicit TrailDiagnostics(std::function<void(const std::string&)> sink) : sink_(std::move(sink)) {}
+    void line(std::string_view text) override { sink_(std::string(text)); }
+
+private:
+    std::function<void(const std::string&)> sink_;
+};
+
+std::string readProcFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+struct LifeRun::Program {
+    std::shared_ptr<VirtualScheduler> scheduler;
+    std::shared_ptr<LifeScheduler> recording;
+    std::shared_ptr<LifeLauncher> launcher;
+    Platform platform;
+    std::shared_ptr<SharedSystemMonitor> systemMonitor;
+    std::shared_ptr<AppDelegate> delegate;
+    std::shared_ptr<MainWindowModel> model;
+};
+
+std::ostream& LifeRun::out() { return options_.report ? *options_.report : std::cout; }
+
+LifeRun::LifeRun(LifeOptions options) : options_(std::move(options)) {}
+
+LifeRun::~LifeRun() {
+    program_.reset();
+    endLeftoverProcesses();
+}
+
+void LifeRun::event(const std::string& text) {
+    events_.push_back(text);
+    if (events_.size() > kKeptEvents) events_.pop_front();
+    if (options_.verbose) std::cout << text << '\n';
+}
+
+std::string LifeRun::canary(int n) const { return options_.dir + ".canary-" + std::to_string(n); }
+
+void LifeRun::launch() {
+    ++figures_.launches;
+    auto program = std::make_unique<Program>();
+    program->scheduler = std::make_shared<VirtualScheduler>(dateFromSeconds(clock_));
+    program->recording = std::make_shared<LifeScheduler>(program->scheduler);
+    sim::SimulatedPlatformOptions platformOptions;
+    platformOptions.launcher.defaultDeadlineSeconds = kDefaultDeadlineSeconds;
+    platformOptions.launcher.terminateGraceSeconds = 0.2;
+    platformOptions.launcher.environment["VELMORA_SIM_TIME_SCALE"] = std::to_string(options_.timeScale);
+    platformOptions.random = std::make_shared<RandomSource>(options_.seed + static_cast<std::uint64_t>(figures_.launches));
+    auto diagnostics = std::make_shared<TrailDiagnostics>([this](const std::string& line) { event("  | " + line); });
+    program->platform = sim::makeSimulatedPlatform(options_.dir, program->recording, diagnostics, platformOptions);
+    std::weak_ptr<VirtualScheduler> weakScheduler = program->scheduler;
+    program->launcher = std::make_shared<LifeLauncher>(program->platform.processes, options_.timeScale,
+                                                       kDefaultDeadlineSeconds, [weakScheduler] {
+                                                           auto scheduler = weakScheduler.lock();
+                                                           return scheduler ? scheduler->currentContext() : std::string();
+                                                       },
+                                                       [weakScheduler](double seconds) {
+                                                           if (auto scheduler = weakScheduler.lock()) scheduler->stall(seconds);
+                                                       },
+                                                       [this, weakScheduler] {
+                                                           auto scheduler = weakScheduler.lock();
+                                                           if (scheduler) endFaultWindow(secondsSinceEpoch(scheduler->now()));
+                                                       });
+    program->platform.processes = program->launcher;
+    program->systemMonitor = SharedSystemMonitor::create(program->platform);
+    auto windows = MainWindowController::create(std::make_shared<HeadlessWindowHost>(),
+                                                [] { return std::shared_ptr<RootView>(); });
+    program->delegate = AppDelegate::create(program->platform, std::make_shared<KeptConsole>(), windows);
+    program->delegate->applicationDidFinishLaunching();
+    program->model = MainWindowModel::create(program->platform, program->systemMonitor);
+    program->model->onAppear();
+    program_ = std::move(program);
+}
+
+void LifeRun::quit() {
+    if (!program_) return;
+    figures_.toolRuns += program_->launcher->runs();
+    figures_.deadlines += program_->launcher->deadlines();
+    program_->delegate->applicationWillTerminate();
+    advance(1);
+    // As the process would end: the queues' work is dropped with the scheduler.
+    auto scheduler = program_->scheduler;
+    program_.reset();
+    clock_ = secondsSinceEpoch(scheduler->now());
+    scheduler.reset();
+    figures_.leftoverProcesses += endLeftoverProcesses();
+}
+
+long LifeRun::endLeftoverProcesses() {
+    // Processes started against this machine (scripts' background jobs among
+    // them) carry its folder in their environment; nothing else does.
+    const std::string machine = "VELMORA_SIM_MACHINE=" + sim::MachineFolder::absolute(options_.dir) + '\0';
+    long ended = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename();
+        if (name.empty() || !std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); }))
+            continue;
+        const int pid = std::stoi(name);
+        if (pid == ::getpid()) continue;
+        if (readProcFile(entry.path() / "environ").find(machine) == std::string::npos) continue;
+        if (::kill(pid, SIGKILL) == 0) ++ended;
+    }
+    return ended;
+}
+
+void LifeRun::endFaultWindow(double now) {
+    // Checked before every tool run too: a hung run stalls its caller for a
+    // whole deadline of virtual time, and the window must close inside that
+    // timeline, not only when the driver gets control back.
+    if (!faultWindowEnd_ || now < *faultWindowEnd_) return;
+    faultWindowEnd_.reset();
+    sim::Machine machine(options_.dir);
+    for (const auto& tool : faultedTools()) sim::MachineEditor(machine).setToolFault(tool, sim::ToolFault::none);
+    event("    hang/slow fault over");
+}
+
+void LifeRun::installScaledSleep() {
+    // Scripts find `sleep` among the machine's host utilities; in a life it
+    // waits the scaled time, as the stand-in tools do.
+    const std::string path = sim::ToolTree::hostUtilityFolder(sim::MachineFolder::absolute(options_.dir)) + "/sleep";
+    std::filesystem::remove(path);
+    std::ofstream script(path);
+    script << "#!/bin/sh\n"
+              "exec /usr/bin/sleep \"$(/usr/bin/awk -v s=\"${1:-0}\" -v f=\"${VELMORA_SIM_TIME_SCALE:-1}\" "
+              "'BEGIN { printf \"%.3f\", s * f }')\"\n";
+    script.close();
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                                           std::filesystem::perms::others_exec);
+}
+
+void LifeRun::advance(double seconds) {
+    if (!program_) return;
+    program_->scheduler->advance(seconds);
+    clock_ = secondsSinceEpoch(program_->scheduler->now());
+}
+
+void LifeRun::apply(const Step& step) {
+    sim::Machine machine(options_.dir);
+    sim::MachineEditor editor(machine);
+    auto& model = *program_->model;
+    switch (step.kind) {
+        case StepKind::plugDisk: {
+            sim::PlugOptions disk;
+            const std::string number = std::to_string(++diskCounter_);
+            disk.mediaName = step.hostile ? "Disk " + number + " $(touch " + canary(1) + ") `touch " + canary(2) +
+                                                "`; touch " + canary(3) + " '\"x"
+                                          : "Life Disk " + number;
+            disk.volumeName = step.hostile ? "Vol " + number + " $(touch x) 'q\" ;ls" : "Life " + number;
+            disk.bridge = bridges()[static_cast<std::size_t>(step.variant)];
+            disk.fileSystem = step.pick % 2 ? "ExFAT" : "APFS";
+            try {
+                plugged_.push_back(editor.plug(disk));
+                event("    plugged " + plugged_.back());
+            } catch (const std::exception& error) {
+                event("    plug refused: " + std::string(error.what()));
+            }
+            break;
+        }
+        case StepKind::unplugDisk:
+        case StepKind::detachImage: {
+            auto& list = step.kind == StepKind::unplugDisk ? plugged_ : images_;
+            if (list.empty()) break;
+            const auto at = list.begin() + static_cast<long>(step.pick % list.size());
+            event("    detached " + *at);
+            try {
+                editor.unplug(*at);
+            } catch (const std::exception& error) {
+                event("    detach refused: " + std::string(error.what()));
+            }
+            list.erase(at);
+            break;
+        }
+        case StepKind::attachImage:
+            images_.push_back(editor.attachImage("Image " + std::to_string(++diskCounter_), 1 << 30));
+            event("    image " + images_.back());
+            break;
+        case StepKind::startApp: {
+            sim::AppStartOptions app;
+            const std::string number = std::to_string(++appCounter_);
+            if (step.variant == 1) {
+                app.name = step.pick % 2 ? "Adobe Photoshop 2025" : "Final Cut Pro";
+                app.bundleIdentifier = step.pick % 2 ? "com.adobe.Photoshop" : "com.apple.FinalCut";
+                app.cpu = 60 + static_cast<double>(step.pick % 30);
+            } else {
+                app.name = "LifeApp" + number;
+                app.bundleIdentifier = "com.example.life" + number;
+                app.cpu = static_cast<double>(step.pick % 5);
+            }
+            if (step.variant == 2 && !plugged_.empty()) {
+                const std::string disk = plugged_[step.pick % plugged_.size()];
+                for (const auto& d : machine.read().disks) {
+                    if (d.identifier != disk) continue;
+                    for (const auto& volume : d.volumes)
+                        if (volume.mountPoint) app.workingDirectory = *volume.mountPoint;
+                }
+            }
+            editor.startApplication(app);
+            apps_.push_back(app.name);
+            event("    started " + app.name);
+            break;
+        }
+        case StepKind::stopApp: {
+            if (apps_.empty()) break;
+            const auto at = apps_.begin() + static_cast<long>(step.pick % apps_.size());
+            editor.stopApplication(*at);
+            apps_.erase(at);
+            break;
+        }
+        case StepKind::refresh:
+            model.refreshDisks();
+            break;
+        case StepKind::selectDisk: {
+            const auto disks = model.diskMonitor->connectedDisks.get();
+            if (!disks.empty()) model.selectDisk(disks[step.pick % disks.size()]);
+            break;
+        }
+        case StepKind::makeInternal:
+            model.makeInternal();
+            break;
+        case StepKind::fix:
+            model.fixApplicationAssociations();
+            break;
+        case StepKind::aggressiveToggle:
+            model.toggleAggressivePower();
+            break;
+        case StepKind::toolFault: {
+            ++figures_.faultsInjected;
+            const std::string& tool = faultedTools()[step.pick % faultedTools().size()];
+            const std::string& kind = faultKinds()[static_cast<std::size_t>(step.variant)];
+            if (kind == "slow") {
+                editor.setToolSlow(tool, 5 + static_cast<double>(step.pick % 60));
+            } else {
+                editor.setToolFault(tool, kind == "hang"   ? sim::ToolFault::hang
+                                          : kind == "fail" ? sim::ToolFault::fail
+                                                           : sim::ToolFault::garble);
+            }
+            break;
+        }
+        case StepKind::clearFaults:
+        case StepKind::quiet:
+            faultWindowEnd_.reset();
+            for (const auto& tool : faultedTools()) editor.setToolFault(tool, sim::ToolFault::none);
+            break;
+        case StepKind::relaunch:
+            break;  // the caller quits and launches around its checks
+    }
+}
+
+Observation LifeRun::observe(bool quiet) {
+    Observation o;
+    o.running = program_ != nullptr;
+    o.quiet = quiet;
+    sim::Machine machine(options_.dir);
+    const auto state = machine.read();
+    for (const auto& disk : state.disks)
+        if (disk.protocol != "Disk Image") o.machineDisks.insert(disk.identifier);
+    for (const auto& assertion : state.assertions)
+        if (assertion.pid == ::getpid()) ++o.assertionsOfOurs;
+    if (program_) {
+        auto list = [](const std::vector<DiskInfo>& disks) {
+            std::vector<ListedDisk> listed;
+            for (const auto& disk : disks) listed.push_back({disk.id, disk.isMarkedAsInternal});
+            return listed;
+        };
+        o.monitors["delegate's monitor"] = list(program_->delegate->diskMonitor()->connectedDisks.get());
+        o.monitors["window's monitor"] = list(program_->model->diskMonitor->connectedDisks.get());
+        for (const auto& label : program_->recording->queueLabels())
+            o.pending[label] = program_->scheduler->pendingCount(label);
+        o.mainThreadRuns = program_->launcher->mainThreadRuns();
+    }
+    o.pendingBound = kPendingBound;
+    const std::string defaults = options_.dir + "/.velmora-sim/defaults/com.orrindel.velmora.plist";
+    if (std::filesystem::exists(defaults)) {
+        const auto parsed = PlistReader().read(readProcFile(defaults));
+        o.defaultsParse = parsed.value.has_value() && parsed.value->asDictionary();
+        if (o.defaultsParse) {
+            if (auto marks = parsed.value->stringList(MarkedDiskStore::defaultsKey))
+                o.storedMarks.insert(marks->begin(), marks->end());
+        }
+    }
+    o.marksMade = marksMade_;
+    for (int n = 1; n <= 3; ++n)
+        if (std::filesystem::exists(canary(n))) o.canariesPresent.push_back(canary(n));
+    return o;
+}
+
+bool LifeRun::check(const Observation& observation, const Step& step) {
+    for (const auto& checker : checkers()) {
+        ++figures_.checks;
+        if (auto violation = checker.check(observation)) {
+            out() << "VIOLATION (" << checker.name << "): " << *violation << "\n"
+                      << "seed " << options_.seed << ", step " << figures_.steps << " (" << describe(step)
+                      << "), " << static_cast<long>(clock_ - start_) << " virtual seconds in\nlast events:\n";
+            for (const auto& line : events_) out() << line << '\n';
+            return false;
+        }
+    }
+    marksMade_.insert(observation.storedMarks.begin(), observation.storedMarks.end());
+    return true;
+}
+
+int LifeRun::run() {
+    const std::string tool = sim::MachineFolder::absolute(options_.toolBinary);
+    std::filesystem::remove_all(options_.dir);
+    std::filesystem::create_directories(std::filesystem::path(options_.dir).parent_path());
+    for (int n = 1; n <= 3; ++n) std::filesystem::remove(canary(n));
+    clock_ = sim::Machine::now();
+    start_ = clock_;
+    const double start = start_;
+    const double end = start + options_.hours * 3600;
+    sim::MachineFolder::create(options_.dir,
+                               sim::ScenarioLibrary(options_.scenarioFolder).load("default", options_.dir, clock_),
+                               tool);
+    installScaledSleep();
+    Workload workload(options_.seed, options_.faults);
+    const auto wallStart = std::chrono::steady_clock::now();
+    try {
+        launch();
+        advance(kQuietSeconds);
+        if (!check(observe(true), Step{})) return 1;
+        while (clock_ < end) {
+            const Step step = workload.next();
+            ++figures_.steps;
+            const auto wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+            event("step " + std::to_string(figures_.steps) + " @" + std::to_string(static_cast<long>(clock_ - start)) +
+                  "s (wall " + std::to_string(static_cast<long>(wall)) + "s): " + describe(step));
+            apply(step);
+            if (clock_ - start_ >= 3600.0 * static_cast<double>(hoursReported_ + 1)) {
+                ++hoursReported_;
+                out() << "hour " << hoursReported_ << ": " << figures_.steps << " steps" << std::endl;
+            }
+            if (step.kind == StepKind::relaunch) {
+                quit();
+                if (!check(observe(false), step)) return 1;
+                launch();
+            }
+            if (step.kind == StepKind::toolFault && step.variant < 2) faultWindowEnd_ = clock_ + kFaultWindowSeconds;
+            advance(step.kind == StepKind::quiet ? kQuietSeconds : step.waitSeconds);
+            endFaultWindow(clock_);
+            if (!check(observe(step.kind == StepKind::quiet), step)) return 1;
+        }
+        quit();
+        if (!check(observe(false), Step{})) return 1;
+    } catch (const std::exception& error) {
+        out() << "VIOLATION (a block threw): " << error.what() << "\nseed " << options_.seed << ", step "
+                  << figures_.steps << "\nlast events:\n";
+        for (const auto& line : events_) out() << line << '\n';
+        return 1;
+    }
+    figures_.virtualHours = (clock_ - start) / 3600;
+    return 0;
+}
+
+}  // namespace velmora::life

@@ -1,0 +1,83 @@
+#pragma once
+// One simulated life: a fresh simulated Mac, the delegate's group and one
+// window model on virtual time, the seeded workload, and the invariants
+// checked after every step. The first violation ends the run.
+#include <cstdint>
+#include <deque>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sim/life/LifeInvariants.h"
+#include "sim/life/LifeWorkload.h"
+
+namespace velmora::life {
+
+struct LifeOptions {
+    std::string dir;
+    std::uint64_t seed = 1;
+    double hours = 1;
+    std::vector<std::string> faults;  // empty: every kind
+    // Real seconds per virtual second for the tools' own waits and deadlines.
+    double timeScale = 0.01;
+    std::string scenarioFolder;
+    std::string toolBinary;
+    bool verbose = false;  // every event on standard output
+    std::ostream* report = nullptr;  // violations and progress; null: standard output
+};
+
+struct LifeFigures {
+    long steps = 0;
+    long faultsInjected = 0;
+    long checks = 0;
+    long toolRuns = 0;
+    long deadlines = 0;
+    long launches = 0;
+    long leftoverProcesses = 0;  // processes of ours still running after a quit
+    double virtualHours = 0;
+};
+
+class LifeRun {
+public:
+    explicit LifeRun(LifeOptions options);
+    ~LifeRun();
+    // 0 when every check held, 1 after the first violation (already printed).
+    int run();
+    const LifeFigures& figures() const { return figures_; }
+
+    struct Program;
+
+private:
+    void launch();
+    void quit();
+    void apply(const Step& step);
+    Observation observe(bool quiet);
+    bool check(const Observation& observation, const Step& step);
+    void event(const std::string& text);
+    void advance(double seconds);
+    void installScaledSleep();
+    void endFaultWindow(double now);
+    std::string canary(int n) const;
+    std::ostream& out();
+    long endLeftoverProcesses();
+
+    LifeOptions options_;
+    LifeFigures figures_;
+    std::unique_ptr<Program> program_;
+    double clock_ = 0;  // virtual seconds since the Unix epoch
+    double start_ = 0;
+    long hoursReported_ = 0;
+    std::optional<double> faultWindowEnd_;
+    std::deque<std::string> events_;
+    std::vector<std::string> plugged_;
+    std::vector<std::string> images_;
+    std::vector<std::string> apps_;
+    std::set<std::string> marksMade_;
+    long appCounter_ = 0;
+    long diskCounter_ = 0;
+};
+
+}  // namespace velmora::life

@@ -1,0 +1,105 @@
+// velmora-life DIR --seed S --hours H [--faults LIST] [--scale F] [--verbose]
+// One seeded simulated life of the program against a fresh simulated Mac in
+// DIR; exits 0 when every invariant held, 1 after the first violation.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <ext/stdio_filebuf.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "sim/life/LifeRun.h"
+#include "sim/state/ScenarioLibrary.h"
+
+namespace {
+
+std::string selfFolder() {
+    char path[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    path[n] = '\0';
+    std::string self(path);
+    return self.substr(0, self.rfind('/'));
+}
+
+int usage() {
+    std::cerr << "usage: velmora-life DIR --seed S --hours H [--faults hang,slow,fail,garble|none] [--scale F] "
+                 "[--verbose]\n";
+    return 64;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    velmora::life::LifeOptions options;
+    bool seeded = false;
+    try {
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            auto value = [&]() -> std::string {
+                if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
+                return argv[++i];
+            };
+            if (arg == "--seed") {
+                options.seed = std::stoull(value());
+                seeded = true;
+            } else if (arg == "--hours") {
+                options.hours = std::stod(value());
+            } else if (arg == "--scale") {
+                options.timeScale = std::stod(value());
+            } else if (arg == "--faults") {
+                std::istringstream list(value());
+                for (std::string kind; std::getline(list, kind, ',');)
+                    if (kind != "none") options.faults.push_back(kind);
+                if (options.faults.empty()) options.faults.push_back("none");
+            } else if (arg == "--verbose") {
+                options.verbose = true;
+            } else if (!arg.empty() && arg[0] != '-' && options.dir.empty()) {
+                options.dir = arg;
+            } else {
+                return usage();
+            }
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "velmora-life: " << error.what() << '\n';
+        return usage();
+    }
+    if (options.dir.empty() || options.hours <= 0 || options.timeScale <= 0) return usage();
+    if (!seeded) options.seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    options.scenarioFolder = velmora::sim::ScenarioLibrary::folderFor(selfFolder());
+    options.toolBinary = selfFolder() + "/velmora-sim-tool";
+
+    // The stand-in tools and scripts write to the descriptors they inherit;
+    // their output goes to a log beside DIR, the run's report stays here.
+    std::cout.flush();
+    const int report = ::dup(1);
+    const std::string log = options.dir + ".log";
+    std::filesystem::create_directories(std::filesystem::path(options.dir).parent_path());
+    const int logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (report >= 0 && logFd >= 0) {
+        ::dup2(logFd, 1);
+        ::dup2(logFd, 2);
+        ::close(logFd);
+    }
+    __gnu_cxx::stdio_filebuf<char> reportBuffer(report >= 0 ? report : ::dup(1), std::ios::out);
+    std::ostream out(&reportBuffer);
+    options.report = &out;
+    out << "velmora-life: seed " << options.seed << ", " << options.hours << " simulated hour(s) in "
+              << options.dir << std::endl;
+    const auto began = std::chrono::steady_clock::now();
+    velmora::life::LifeRun life(options);
+    const int status = life.run();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    const auto& f = life.figures();
+    out << (status == 0 ? "PASS" : "FAIL") << ": seed " << options.seed << ", " << f.steps << " steps, "
+              << f.faultsInjected << " faults injected, " << f.checks << " checks, " << f.launches << " launches, "
+              << f.toolRuns << " tool runs (" << f.deadlines << " hit a deadline), " << f.leftoverProcesses
+              << " processes left after quits, " << static_cast<long>(wall) << " s wall; tool output in " << log << std::endl;
+    return status;
+}

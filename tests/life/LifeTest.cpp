@@ -1,0 +1,105 @@
+// The simulated life's own pieces: the workload replays from its seed, and
+// each invariant checker catches the violation planted for it.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sim/life/LifeInvariants.h"
+#include "sim/life/LifeWorkload.h"
+
+namespace velmora::life {
+namespace {
+
+std::vector<std::string> steps(std::uint64_t seed, std::vector<std::string> faults = {}, int count = 400) {
+    Workload workload(seed, std::move(faults));
+    std::vector<std::string> described;
+    for (int i = 0; i < count; ++i) {
+        const Step step = workload.next();
+        described.push_back(describe(step) + " " + std::to_string(step.pick));
+    }
+    return described;
+}
+
+bool anyContains(const std::vector<std::string>& lines, const std::string& text) {
+    for (const auto& line : lines)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
+TEST(LifeWorkload, ASeedReplaysTheSameStepsAndFaultsFollowTheList) {
+    EXPECT_EQ(steps(42), steps(42));
+    EXPECT_NE(steps(42), steps(43));
+    EXPECT_TRUE(anyContains(steps(42), " hang "));
+    EXPECT_TRUE(anyContains(steps(42), "plug RTL9210B-CG"));
+    EXPECT_TRUE(anyContains(steps(42), "relaunch"));
+
+    const auto noFaults = steps(42, {"none"});
+    EXPECT_FALSE(anyContains(noFaults, "fault "));
+    const auto onlyGarble = steps(42, {"garble"});
+    EXPECT_TRUE(anyContains(onlyGarble, " garble "));
+    for (const char* other : {" hang ", " slow ", " fail "}) EXPECT_FALSE(anyContains(onlyGarble, other)) << other;
+}
+
+Observation healthy() {
+    Observation o;
+    o.quiet = true;
+    o.machineDisks = {"disk0", "disk4"};
+    o.monitors["delegate"] = {{"disk0", false}, {"disk4", true}};
+    o.monitors["window"] = {{"disk4", true}, {"disk0", false}};
+    o.storedMarks = {"disk4", "disk9"};
+    o.marksMade = {"disk4", "disk9"};
+    o.pending = {{"usb.auto.stabilizer", 2}};
+    o.pendingBound = 4;
+    return o;
+}
+
+TEST(LifeInvariants, EachCheckerCatchesItsPlantedViolation) {
+    for (const auto& checker : checkers()) EXPECT_FALSE(checker.check(healthy())) << checker.name;
+
+    struct Case {
+        const char* planted;
+        std::function<void(Observation&)> plant;
+        std::optional<std::string> (*caughtBy)(const Observation&);
+    };
+    const std::vector<Case> cases = {
+        {"a disk listed twice", [](Observation& o) { o.monitors["window"].push_back({"disk0", false}); }, checkDiskLists},
+        {"a pulled disk still listed", [](Observation& o) { o.machineDisks.erase("disk4"); }, checkDiskLists},
+        {"a plugged disk missing", [](Observation& o) { o.machineDisks.insert("disk5"); }, checkDiskLists},
+        {"a stored mark gone", [](Observation& o) { o.storedMarks.erase("disk9"); }, checkMarksKept},
+        {"a marked disk shown unmarked", [](Observation& o) { o.monitors["delegate"][1].marked = false; },
+         checkMarksKept},
+        {"a defaults file that does not parse", [](Observation& o) { o.defaultsParse = false; }, checkDefaultsParse},
+        {"an assertion after quit",
+         [](Observation& o) {
+             o.running = false;
+             o.assertionsOfOurs = 1;
+         },
+         checkAssertionsAfterQuit},
+        {"a queue backlog", [](Observation& o) { o.pending["usb.auto.stabilizer"] = 5; }, checkNoBacklog},
+        {"a tool run on the main thread", [](Observation& o) { o.mainThreadRuns = {"/usr/sbin/diskutil"}; },
+         checkNoBacklog},
+        {"a canary on the host", [](Observation& o) { o.canariesPresent = {"/tmp/m.canary-1"}; }, checkHostUntouched},
+    };
+    for (const auto& c : cases) {
+        Observation o = healthy();
+        c.plant(o);
+        for (const auto& checker : checkers()) {
+            EXPECT_EQ(checker.check(o).has_value(), checker.check == c.caughtBy) << c.planted << " / " << checker.name;
+        }
+    }
+
+    // Disk lists are compared only after a quiet spell, and an assertion
+    // only after quit.
+    Observation busy = healthy();
+    busy.quiet = false;
+    busy.machineDisks.insert("disk5");
+    EXPECT_FALSE(checkDiskLists(busy));
+    Observation running = healthy();
+    running.assertionsOfOurs = 3;
+    EXPECT_FALSE(checkAssertionsAfterQuit(running));
+}
+
+}  // namespace
+}  // namespace velmora::life
