@@ -60,15 +60,7 @@ struct Fixture {
         for (const auto& n : tp.notifications->delivered()) out.push_back(n.title + " | " + n.body);
         return out;
     }
-    std::vector<std::string> commandLines() const {
-        std::vector<std::string> out;
-        for (const auto& run : tp.processes->runs()) {
-            std::string line = run.program;
-            for (const auto& a : run.arguments) line += " " + a;
-            out.push_back(line);
-        }
-        return out;
-    }
+    std::vector<std::string> commandLines() const { return tp.processes->commandLines(); }
     // The delegate's lines, without what the managers print.
     std::vector<std::string> delegateLines() const {
         std::vector<std::string> out;

@@ -24,15 +24,7 @@ struct Marker : ::testing::Test {
         marker->maskDiskAsInternal(d, [this] { ++completions; });
         tp.scheduler->runUntilIdle();
     }
-    std::vector<std::string> commandLines() const {
-        std::vector<std::string> out;
-        for (const auto& run : tp.processes->runs()) {
-            std::string line = run.program;
-            for (const auto& a : run.arguments) line += " " + a;
-            out.push_back(line);
-        }
-        return out;
-    }
+    std::vector<std::string> commandLines() const { return tp.processes->commandLines(); }
     bool ran(const std::string& program) const { return !tp.processes->runsOf(program).empty(); }
 };
 

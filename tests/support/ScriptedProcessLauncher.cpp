@@ -51,6 +51,16 @@ void ScriptedProcessLauncher::setFallback(Answer answer) {
     fallback_ = std::move(answer);
 }
 
+std::vector<std::string> ScriptedProcessLauncher::commandLines() const {
+    std::vector<std::string> lines;
+    for (const auto& run : runs()) {
+        std::string line = run.program;
+        for (const auto& argument : run.arguments) line += " " + argument;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 std::vector<RunSpec> ScriptedProcessLauncher::runs() const {
     std::lock_guard lock(mutex_);
     return runs_;

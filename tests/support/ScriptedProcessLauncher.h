@@ -28,6 +28,8 @@ public:
     void setFallback(Answer answer);
 
     std::vector<RunSpec> runs() const;
+    // Each run as "program arg1 arg2 …", in order.
+    std::vector<std::string> commandLines() const;
     // Script texts of all shell runs, in order.
     std::vector<std::string> scripts() const;
     // Shell scripts containing `fragment`.
