@@ -363,6 +363,9 @@ bool LifeRun::check(const Observation& observation, const Step& step) {
 
 int LifeRun::run() {
     const std::string tool = sim::MachineFolder::absolute(options_.toolBinary);
+    // An earlier life in DIR that was killed could not end its scripts'
+    // background jobs; they would act on the new machine.
+    endLeftoverProcesses();
     std::filesystem::remove_all(options_.dir);
     std::filesystem::create_directories(std::filesystem::path(options_.dir).parent_path());
     for (int n = 1; n <= 3; ++n) std::filesystem::remove(canary(n));
