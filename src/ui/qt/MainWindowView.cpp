@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QIcon>
+#include <QQmlComponent>
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -37,6 +38,17 @@ QStringList MainWindowView::errors() const {
     QStringList list;
     for (const auto& error : window_->errors()) list << error.toString();
     return list;
+}
+
+QString contentLoadProblem(const QUrl& url) {
+    QQmlEngine engine;
+    const QQmlComponent component(&engine, url);
+    if (!component.isError()) return {};
+    // The first error names the cause; the rest usually follow from it.
+    QString line = component.errors().constFirst().toString().simplified();
+    const auto more = component.errors().size() - 1;
+    if (more > 0) line += QStringLiteral(" (and %1 more)").arg(more);
+    return line;
 }
 
 void chooseSceneGraphBackend() {

@@ -35,6 +35,12 @@ private:
     std::unique_ptr<QQuickView> window_;
 };
 
+// What keeps the window's QML from loading (a missing QML module, a broken
+// file), as one line; empty when it loads. Main thread, with the application
+// made. Standard error is not seen once the program runs, so the program asks
+// this before it commits to a window.
+QString contentLoadProblem(const QUrl& url = QUrl(QStringLiteral("qrc:/velmora/ContentView.qml")));
+
 // Qt Quick's software renderer where no GPU is present (a virtual display,
 // most virtual machines): it draws rectangles, gradients and images, all the
 // window uses, at a third of the memory of a software-emulated OpenGL. Call

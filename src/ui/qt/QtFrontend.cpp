@@ -21,7 +21,12 @@ std::shared_ptr<Frontend> makeWindowFrontend(int& argc, char** argv, std::shared
         return nullptr;
     }
 #endif
-    return std::make_shared<QtFrontend>(argc, argv, std::move(scheduler));
+    auto frontend = std::make_shared<QtFrontend>(argc, argv, std::move(scheduler));
+    if (const QString problem = contentLoadProblem(); !problem.isEmpty()) {
+        whyNot = "the window's QML does not load: " + problem.toStdString();
+        return nullptr;
+    }
+    return frontend;
 }
 
 QtFrontend::QtFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> scheduler) {
