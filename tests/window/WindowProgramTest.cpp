@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QMenu>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
@@ -41,15 +42,29 @@ std::string onPath(const std::string& program) {
     return {};
 }
 
-// A child process ended when the test ends, by its own id.
+// A child process ended when the test ends, by its own id, and by the kernel
+// should the test die first.
 struct Child {
     pid_t pid = -1;
-    Child(const std::string& program, std::vector<std::string> arguments, posix_spawn_file_actions_t* files = nullptr) {
+    // `keep`: a descriptor left open for the child; the rest of its output
+    // goes to the null device.
+    Child(const std::string& program, std::vector<std::string> arguments, int keep = -1) {
         arguments.insert(arguments.begin(), program);
         std::vector<char*> argv;
         for (auto& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid, program.c_str(), files, nullptr, argv.data(), environ) != 0) pid = -1;
+        const pid_t parent = ::getpid();
+        pid = ::fork();
+        if (pid != 0) return;
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(1);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        for (int fd = 3; fd < 1024; ++fd)
+            if (fd != keep) ::close(fd);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
     }
     ~Child() {
         if (pid <= 0) return;
@@ -62,15 +77,10 @@ struct Child {
 std::unique_ptr<Child> startXvfb(const std::string& xvfb, std::string& display) {
     int pipe[2];
     if (::pipe(pipe) != 0) return nullptr;
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addclose(&files, pipe[0]);
-    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
     auto child = std::make_unique<Child>(
         xvfb, std::vector<std::string>{"-displayfd", std::to_string(pipe[1]), "-screen", "0", "1280x1024x24", "-nolisten",
                                        "tcp"},
-        &files);
-    posix_spawn_file_actions_destroy(&files);
+        pipe[1]);
     ::close(pipe[1]);
     std::string number;
     char c;
@@ -138,18 +148,18 @@ TEST(WindowProgram, StatusMenuWindowHidingAndQuit) {
     EXPECT_EQ(texts, QStringList({"Show Window", "-", "Start at Login", "-", "Quit"}));
     EXPECT_TRUE(spinUntil([&] { return actions[2]->isChecked(); }));
 
-    // The scene's window: shown at launch, hidden by a close, the same one
-    // shown again by Show Window.
-    QWindow* window = nullptr;
-    ASSERT_TRUE(spinUntil([&] {
+    // The scene's window: shown at launch, gone from the screen after a close,
+    // a window shown again by Show Window.
+    auto shownWindow = [] {
         for (auto* w : QGuiApplication::topLevelWindows())
-            if (w->title() == "Velmora" && w->isVisible() && w->isExposed()) window = w;
-        return window != nullptr;
-    }));
-    window->close();
-    EXPECT_TRUE(spinUntil([&] { return !window->isVisible(); }));
+            if (w->title() == "Velmora" && w->isVisible() && w->isExposed()) return QPointer<QWindow>(w);
+        return QPointer<QWindow>();
+    };
+    ASSERT_TRUE(spinUntil([&] { return !shownWindow().isNull(); }));
+    shownWindow()->close();
+    EXPECT_TRUE(spinUntil([&] { return shownWindow().isNull(); }));
     actions[0]->trigger();
-    EXPECT_TRUE(spinUntil([&] { return window->isVisible(); }));
+    EXPECT_TRUE(spinUntil([&] { return !shownWindow().isNull(); }));
 
     // Start at Login hands the click on: the login item goes.
     actions[2]->trigger();
