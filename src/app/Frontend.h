@@ -10,6 +10,7 @@
 #include "app/StatusMenu.h"
 #include "app/WindowHost.h"
 #include "platform/Alerts.h"
+#include "platform/Notifications.h"
 
 namespace velmora {
 
@@ -29,6 +30,11 @@ public:
     // The alerts the program shows, given the platform's own: a front end
     // that draws puts them in front of the person, the rest keep the platform's.
     virtual std::shared_ptr<Alerts> alerts(std::shared_ptr<Alerts> platformAlerts) { return platformAlerts; }
+    // The notification centre, given the platform's: a front end with a tray
+    // may also show each notification there.
+    virtual std::shared_ptr<NotificationCenter> notifications(std::shared_ptr<NotificationCenter> platformCenter) {
+        return platformCenter;
+    }
     // Whether a person sees the windows.
     virtual bool drawsWindows() const = 0;
     // Main thread: runs the main loop until stopMainLoop(), which may come

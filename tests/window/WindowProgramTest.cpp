@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -164,6 +165,24 @@ TEST(WindowProgram, StatusMenuWindowHidingAndQuit) {
     // Start at Login hands the click on: the login item goes.
     actions[2]->trigger();
     EXPECT_TRUE(spinUntil([&] { return mac.machine().read().loginItems.empty(); }));
+
+    // A notification the machine lets through also shows on the tray; one it
+    // holds back does not.
+    auto notifications = frontend->notifications(platform->notifications);
+    auto balloonSays = [](const QString& text) {
+        for (auto* widget : QApplication::topLevelWidgets()) {
+            if (qstrcmp(widget->metaObject()->className(), "QBalloonTip") != 0 || !widget->isVisible()) continue;
+            for (auto* label : widget->findChildren<QLabel*>())
+                if (label->text().contains(text)) return true;
+        }
+        return false;
+    };
+    struct Case { const char* authorization; const char* title; bool shown; };
+    for (const Case c : {Case{"authorized", "Travel SSD connected", true}, Case{"denied", "Photos connected", false}}) {
+        mac.machine().update([&](sim::MachineState& state) { state.notificationAuthorization = c.authorization; });
+        notifications->add({c.title, c.title, "body", true});
+        EXPECT_EQ(spinUntil([&] { return balloonSays(c.title); }, c.shown ? 8000 : 1500), c.shown) << c.authorization;
+    }
 
     // Quit: the services stop once and the main loop ends.
     actions[4]->trigger();

@@ -32,6 +32,7 @@ VelmoraApp::VelmoraApp(Platform platform, std::shared_ptr<RealScheduler> schedul
       console_(std::move(console)),
       frontend_(frontend ? std::move(frontend) : std::make_shared<HeadlessFrontend>(scheduler_)) {
     platform_.alerts = frontend_->alerts(std::move(platform_.alerts));
+    platform_.notifications = frontend_->notifications(std::move(platform_.notifications));
 }
 
 std::shared_ptr<SharedSystemMonitor> VelmoraApp::sharedSystemMonitor() {

@@ -7,6 +7,7 @@
 #include "ui/qt/QtAlerts.h"
 #include "ui/qt/QtMainLoop.h"
 #include "ui/qt/QtStatusItem.h"
+#include "ui/qt/QtTrayNotifications.h"
 #include "ui/qt/QtWindowHost.h"
 
 namespace velmora {
@@ -37,10 +38,13 @@ QtFrontend::QtFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> sc
     QApplication::setQuitOnLastWindowClosed(false);
     loop_ = std::make_unique<QtMainLoop>(std::move(scheduler));
     host_ = std::make_shared<QtWindowHost>();
+    trayMessages_ = std::make_shared<TrayMessages>();
 }
 
 QtFrontend::~QtFrontend() {
-    // Windows and the tray before the loop, the loop before the application.
+    // Windows and the tray before the loop, the loop before the application;
+    // no message is posted to a tray on its way out.
+    trayMessages_->setTray(nullptr);
     statusItem_.reset();
     host_.reset();
     loop_.reset();
@@ -60,12 +64,18 @@ void QtFrontend::setShowWindowAction(std::function<void()> action) {
 }
 
 bool QtFrontend::showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) {
+    trayMessages_->setTray(nullptr);
     statusItem_ = std::make_unique<QtStatusItem>(std::move(menu), std::move(perform));
+    trayMessages_->setTray(statusItem_->tray());
     return statusItem_->isShown();
 }
 
 std::shared_ptr<Alerts> QtFrontend::alerts(std::shared_ptr<Alerts> platformAlerts) {
     return std::make_shared<QtAlerts>(std::move(platformAlerts));
+}
+
+std::shared_ptr<NotificationCenter> QtFrontend::notifications(std::shared_ptr<NotificationCenter> platformCenter) {
+    return std::make_shared<QtTrayNotifications>(std::move(platformCenter), trayMessages_);
 }
 
 void QtFrontend::runMainLoop() {

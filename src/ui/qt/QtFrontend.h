@@ -13,6 +13,7 @@ namespace velmora {
 class QtMainLoop;
 class QtStatusItem;
 class QtWindowHost;
+class TrayMessages;
 
 class QtFrontend final : public Frontend {
 public:
@@ -25,6 +26,7 @@ public:
     void setShowWindowAction(std::function<void()> action) override;
     bool showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) override;
     std::shared_ptr<Alerts> alerts(std::shared_ptr<Alerts> platformAlerts) override;
+    std::shared_ptr<NotificationCenter> notifications(std::shared_ptr<NotificationCenter> platformCenter) override;
     bool drawsWindows() const override { return true; }
     void runMainLoop() override;
     void stopMainLoop() override;
@@ -34,6 +36,7 @@ private:
     std::unique_ptr<QtMainLoop> loop_;
     std::shared_ptr<QtWindowHost> host_;
     std::unique_ptr<QtStatusItem> statusItem_;
+    std::shared_ptr<TrayMessages> trayMessages_;
 };
 
 }  // namespace velmora

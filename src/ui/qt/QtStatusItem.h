@@ -22,6 +22,8 @@ public:
 
     bool isShown() const { return tray_ != nullptr; }
     QMenu& menu() { return menu_; }
+    // Null where no tray host runs.
+    QSystemTrayIcon* tray() const { return tray_.get(); }
 
 private:
     std::shared_ptr<StatusMenu> model_;
