@@ -1,6 +1,8 @@
 // The program: picks the platform it runs against and runs the application
 // on it until the terminate action (Quit, SIGINT, SIGTERM or --seconds), with
 // a window where a display is and --headless was not asked for.
+#include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -36,7 +38,14 @@ int main(int argc, char** argv) {
         frontend = velmora::makeWindowFrontend(argc, argv, scheduler, whyNot);
         if (!frontend) diagnostics->line("🖥️ No window, running headless: " + whyNot);
     }
-    return velmora::VelmoraApp::create(*platform, scheduler, nullptr, std::make_shared<velmora::PosixProcessConsole>(),
-                                       std::move(frontend))
-        ->run(options, signals);
+    const int status = velmora::VelmoraApp::create(*platform, scheduler, nullptr,
+                                                   std::make_shared<velmora::PosixProcessConsole>(), std::move(frontend))
+                           ->run(options, signals);
+    // For scripts/measure: the main loop's longest block, said at exit when asked.
+    if (const char* report = std::getenv("VELMORA_MAIN_LOOP_REPORT"); report && *report) {
+        const auto longest = std::chrono::duration_cast<std::chrono::microseconds>(scheduler->longestMainBlock());
+        diagnostics->line("[main loop] longest block: " + std::to_string(longest.count() / 1000) + "." +
+                          std::to_string(longest.count() % 1000 / 100) + " ms");
+    }
+    return status;
 }
