@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "foundation/plist/PlistXmlWriter.h"
+
 namespace velmora::sim {
 
 namespace {
@@ -38,19 +40,6 @@ void writeFile(const std::string& path, const std::string& content, mode_t mode)
     const ssize_t written = ::write(fd, content.data(), content.size());
     ::close(fd);
     if (written != static_cast<ssize_t>(content.size())) throw MachineError("cannot write " + path);
-}
-
-std::string xmlEscaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -97,7 +86,7 @@ std::string VolumeContents::addBundle(const std::string& volumeIdentifier, const
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
               "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
               "<plist version=\"1.0\">\n<dict>\n"
-              "\t<key>CFBundleExecutable</key>\n\t<string>" + xmlEscaped(executable) + "</string>\n"
+              "\t<key>CFBundleExecutable</key>\n\t<string>" + PlistXmlWriter::escaped(executable) + "</string>\n"
               "\t<key>CFBundlePackageType</key>\n\t<string>APPL</string>\n"
               "</dict>\n</plist>\n",
               0644);

@@ -11,11 +11,12 @@ namespace velmora {
 class PlistXmlWriter {
 public:
     std::string write(const PlistValue& value);
+    // Text as XML character data, for anything else that writes a property list.
+    static std::string escaped(const std::string& text);
 
 private:
     void value(const PlistValue& value, int indent);
     void line(int indent, const std::string& text);
-    static std::string escaped(const std::string& text);
     static std::string base64(const std::string& bytes);
     static std::string real(double value);
 
