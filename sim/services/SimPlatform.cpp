@@ -1,6 +1,7 @@
 #include "sim/services/SimPlatform.h"
 
 #include "foundation/defaults/FileUserDefaults.h"
+#include "foundation/process/BackgroundJobLedger.h"
 #include "sim/services/SimAlerts.h"
 #include "sim/services/SimAppleScriptRunner.h"
 #include "sim/services/SimNotificationCenter.h"
@@ -25,7 +26,12 @@ Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Sc
     Platform platform;
     platform.scheduler = std::move(scheduler);
     platform.diagnostics = diagnostics;
-    platform.processes = std::make_shared<PosixProcessLauncher>(launcher, diagnostics);
+    // A launch first ends the scripts' background jobs that a run killed
+    // before it could end them left behind.
+    auto jobs = BackgroundJobLedger::create(dir + "/.velmora-sim/jobs", diagnostics);
+    jobs->endLeftovers();
+    platform.processes =
+        std::make_shared<LedgerLauncher>(std::make_shared<PosixProcessLauncher>(launcher, diagnostics), jobs);
     platform.power = std::make_shared<SimPowerAssertions>(machine);
     platform.workspace = std::make_shared<SimWorkspace>(machine);
     platform.appleScript = std::make_shared<SimAppleScriptRunner>(machine);

@@ -2,8 +2,9 @@
 // A whole Platform running against a simulated Mac: the program's processes
 // run inside the machine folder (its tools are the simulator's stand-ins),
 // the services are the simulator's stand-ins over the same machine state,
-// user defaults live in DIR/.velmora-sim/defaults, and alerts are answered
-// from the machine state.
+// user defaults live in DIR/.velmora-sim/defaults, the record of held
+// background jobs in DIR/.velmora-sim/jobs, and alerts are answered from the
+// machine state.
 #include <memory>
 #include <optional>
 #include <string>

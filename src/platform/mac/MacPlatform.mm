@@ -1,5 +1,9 @@
 #include "platform/mac/MacPlatform.h"
 
+#include <cstdlib>
+#include <string>
+
+#include "foundation/process/BackgroundJobLedger.h"
 #include "foundation/process/PosixProcessLauncher.h"
 #include "platform/mac/MacAppleScriptRunner.h"
 #include "platform/mac/MacMainBundle.h"
@@ -18,6 +22,14 @@ Platform makeMacPlatform(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<D
     platform.diagnostics = diagnostics;
     // The launcher's defaults: the real root, the system's PATH folders.
     platform.processes = std::make_shared<PosixProcessLauncher>(LauncherOptions{}, diagnostics);
+    // A launch first ends the scripts' background jobs that a run killed
+    // before it could end them left behind.
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        auto jobs = BackgroundJobLedger::create(std::string(home) + "/Library/Application Support/Velmora/BackgroundJobs",
+                                                diagnostics);
+        jobs->endLeftovers();
+        platform.processes = std::make_shared<LedgerLauncher>(platform.processes, jobs);
+    }
     platform.power = std::make_shared<MacPowerAssertions>();
     platform.workspace = std::make_shared<MacWorkspace>();
     platform.appleScript = std::make_shared<MacAppleScriptRunner>();

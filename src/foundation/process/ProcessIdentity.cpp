@@ -1,0 +1,127 @@
+#include "foundation/process/ProcessIdentity.h"
+
+#include <string>
+
+#ifdef __APPLE__
+#include <sys/sysctl.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <sstream>
+#endif
+
+namespace velmora {
+
+#ifdef __APPLE__
+
+namespace {
+
+ProcessIdentity fromKinfo(const struct kinfo_proc& info) {
+    ProcessIdentity identity;
+    identity.pid = info.kp_proc.p_pid;
+    identity.group = info.kp_eproc.e_pgid;
+    identity.started = static_cast<std::uint64_t>(info.kp_proc.p_starttime.tv_sec) * 1000000u +
+                       static_cast<std::uint64_t>(info.kp_proc.p_starttime.tv_usec);
+    return identity;
+}
+
+std::vector<struct kinfo_proc> processes(int which, int argument) {
+    int name[4] = {CTL_KERN, KERN_PROC, which, argument};
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        size_t size = 0;
+        if (::sysctl(name, 4, nullptr, &size, nullptr, 0) != 0) return {};
+        // Room for processes started between the two calls.
+        std::vector<struct kinfo_proc> list(size / sizeof(struct kinfo_proc) + 16);
+        size = list.size() * sizeof(struct kinfo_proc);
+        if (::sysctl(name, 4, list.data(), &size, nullptr, 0) == 0) {
+            list.resize(size / sizeof(struct kinfo_proc));
+            std::erase_if(list, [](const struct kinfo_proc& p) { return p.kp_proc.p_stat == SZOMB; });
+            return list;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+std::optional<ProcessIdentity> identifyProcess(pid_t pid) {
+    if (pid <= 0) return std::nullopt;
+    const auto list = processes(KERN_PROC_PID, pid);
+    if (list.empty()) return std::nullopt;
+    return fromKinfo(list.front());
+}
+
+std::vector<ProcessIdentity> processGroupMembers(pid_t group) {
+    std::vector<ProcessIdentity> members;
+    if (group <= 0) return members;
+    for (const auto& info : processes(KERN_PROC_PGRP, group)) members.push_back(fromKinfo(info));
+    return members;
+}
+
+#else
+
+namespace {
+
+// Plain reads: a process that goes away while its file is open fails the
+// read, which must mean "gone", not an exception.
+std::string statText(pid_t pid) {
+    const int fd = ::open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string text;
+    char buffer[512];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n < 0) text.clear();
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+}  // namespace
+
+std::optional<ProcessIdentity> identifyProcess(pid_t pid) {
+    if (pid <= 0) return std::nullopt;
+    const std::string text = statText(pid);
+    // The command name may hold spaces and parentheses; the fields follow the last ')'.
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) return std::nullopt;
+    std::istringstream fields(text.substr(close + 1));
+    std::string state;
+    long parent = 0;
+    long group = 0;
+    fields >> state >> parent >> group;
+    std::string skipped;
+    for (int field = 6; field < 22 && fields; ++field) fields >> skipped;  // session … nice, threads, itrealvalue
+    std::uint64_t started = 0;
+    fields >> started;
+    if (!fields || state == "Z" || state == "X") return std::nullopt;
+    return ProcessIdentity{pid, static_cast<pid_t>(group), started};
+}
+
+std::vector<ProcessIdentity> processGroupMembers(pid_t group) {
+    std::vector<ProcessIdentity> members;
+    if (group <= 0) return members;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return members;
+    while (const dirent* entry = ::readdir(proc)) {
+        const std::string name = entry->d_name;
+        if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+        const auto identity = identifyProcess(static_cast<pid_t>(std::stol(name)));
+        if (identity && identity->group == group) members.push_back(*identity);
+    }
+    ::closedir(proc);
+    return members;
+}
+
+#endif
+
+}  // namespace velmora

@@ -1,0 +1,26 @@
+#pragma once
+// A process told apart from any later one that reuses its pid: the pid with
+// the moment it started. Read from the kernel's process table (/proc on
+// Linux, sysctl on macOS); a zombie counts as gone, since it runs nothing.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace velmora {
+
+struct ProcessIdentity {
+    pid_t pid = 0;
+    pid_t group = 0;
+    std::uint64_t started = 0;  // in the kernel's own unit; compared, never converted
+
+    bool sameProcess(const ProcessIdentity& other) const { return pid == other.pid && started == other.started; }
+};
+
+// Absent when no live process has that pid.
+std::optional<ProcessIdentity> identifyProcess(pid_t pid);
+// The live processes whose process group is `group`.
+std::vector<ProcessIdentity> processGroupMembers(pid_t group);
+
+}  // namespace velmora

@@ -1,0 +1,100 @@
+// A launch ends the background jobs an earlier run died holding, and only
+// those: the record of a live program, a clean end, or a pid that now names
+// another process leave everything running.
+#include "foundation/process/BackgroundJobLedger.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ProcessProbe.h"
+#include "TempFolder.h"
+#include "foundation/process/PosixProcessLauncher.h"
+
+namespace velmora {
+namespace {
+
+using testing::eventually;
+using testing::processRunning;
+
+struct Started {
+    RunResult result;
+    int job = 0;  // the background job's pid
+};
+
+Started startLoop(ProcessLauncher& launcher) {
+    RunSpec request;
+    request.program = "/bin/sh";
+    request.arguments = {"-c", "(while true; do sleep 1; done) & echo $!"};
+    request.output = OutputWiring::pipe;
+    request.keepJobs = true;
+    Started started{launcher.run(request)};
+    started.job = std::stoi(started.result.output);
+    return started;
+}
+
+// What the kernel does for a program killed with SIGKILL: its jobs are never
+// ended, and its exited children are reaped by someone else.
+void dieHolding(Started& started) {
+    static auto* neverEnded = new std::vector<std::shared_ptr<BackgroundJobs>>;
+    neverEnded->push_back(std::move(started.result.jobs));
+    ::waitpid(started.result.pid, nullptr, 0);
+}
+
+TEST(BackgroundJobLedger, ALaunchEndsOnlyTheJobsOfRunsThatAreGone) {
+    testing::TempFolder folder;
+    const std::string ledgerFolder = folder / "jobs";
+    auto diagnostics = std::make_shared<CapturingDiagnostics>();
+    auto posix = std::make_shared<PosixProcessLauncher>(LauncherOptions{}, diagnostics);
+
+    // A run that died holding its loop: the next launch ends it and drops the record.
+    auto first = BackgroundJobLedger::create(ledgerFolder, diagnostics);
+    LedgerLauncher launcher(posix, first);
+    Started crashed = startLoop(launcher);
+    ASSERT_TRUE(processRunning(crashed.job));
+    ASSERT_TRUE(std::filesystem::exists(first->filePath()));
+    dieHolding(crashed);
+    auto next = BackgroundJobLedger::create(ledgerFolder, diagnostics);
+    EXPECT_EQ(next->endLeftovers(), 1);
+    EXPECT_TRUE(eventually([&] { return !processRunning(crashed.job); }));
+    EXPECT_FALSE(std::filesystem::exists(first->filePath()));
+
+    // Ended cleanly: no record is left.
+    LedgerLauncher nextLauncher(posix, next);
+    Started clean = startLoop(nextLauncher);
+    ASSERT_TRUE(std::filesystem::exists(next->filePath()));
+    clean.result.jobs->end();
+    EXPECT_FALSE(std::filesystem::exists(next->filePath()));
+
+    // Records that must not end anything: a live owner's, and one whose
+    // member pid is now a different process (start moment differs).
+    Started live = startLoop(*posix);
+    const auto job = identifyProcess(live.job);
+    const auto parent = identifyProcess(::getppid());
+    ASSERT_TRUE(job && parent);
+    struct Case {
+        const char* name;
+        std::string owner;
+        std::string member;
+    };
+    const std::string group = std::to_string(job->group);
+    const std::vector<Case> cases = {
+        {"pid reused", "999999 1", group + " " + std::to_string(job->pid) + " " + std::to_string(job->started + 1)},
+        {"owner alive", std::to_string(parent->pid) + " " + std::to_string(parent->started),
+         group + " " + std::to_string(job->pid) + " " + std::to_string(job->started)},
+    };
+    for (const auto& c : cases) {
+        folder.write("jobs/4242.jobs", "owner " + c.owner + "\nmember " + c.member + "\n");
+        EXPECT_EQ(BackgroundJobLedger::create(ledgerFolder, diagnostics)->endLeftovers(), 0) << c.name;
+        EXPECT_TRUE(processRunning(live.job)) << c.name;
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder / "jobs/4242.jobs")) << "the live owner's record was kept";
+    live.result.jobs->end();
+}
+
+}  // namespace
+}  // namespace velmora
