@@ -30,6 +30,25 @@ struct Observation {
     std::size_t pendingBound = 0;
     std::vector<std::string> mainThreadRuns;  // tools run on the main thread
     std::vector<std::string> canariesPresent;
+    // Right after a kill -9: the defaults file's keys before the kill step,
+    // and its keys now.
+    bool afterKill = false;
+    std::set<std::string> keysBeforeKill;
+    std::set<std::string> defaultsKeys;
+    // The life's own process: open descriptors and threads with their fixed
+    // bounds, and exited children that no held job group keeps.
+    std::size_t openDescriptors = 0;
+    std::size_t descriptorBound = 0;
+    std::size_t threads = 0;
+    std::size_t threadBound = 0;
+    std::vector<int> strayZombies;
+    // Notifications delivered since the last check (title, body), and every
+    // disk, volume and application name the machine has had so far.
+    std::vector<std::pair<std::string, std::string>> newNotifications;
+    std::set<std::string> namesSeen;
+    // Processes the program started that still run after a quit, or that a
+    // killed run left and the next launch did not end.
+    std::vector<std::string> leftProcesses;
 };
 
 std::optional<std::string> checkDiskLists(const Observation& o);
@@ -38,6 +57,12 @@ std::optional<std::string> checkDefaultsParse(const Observation& o);
 std::optional<std::string> checkAssertionsAfterQuit(const Observation& o);
 std::optional<std::string> checkNoBacklog(const Observation& o);
 std::optional<std::string> checkHostUntouched(const Observation& o);
+std::optional<std::string> checkResourcesBounded(const Observation& o);
+std::optional<std::string> checkNotificationsNameWhatExisted(const Observation& o);
+std::optional<std::string> checkNoProcessLeft(const Observation& o);
+// The disk or application name a notification's text is about; absent for a
+// notification that names none.
+std::optional<std::string> notifiedName(const std::string& title, const std::string& body);
 
 struct Checker {
     const char* name;

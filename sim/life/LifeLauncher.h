@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/process/ProcessLauncher.h"
+#include "sim/life/LifeJobs.h"
 
 namespace velmora::life {
 
@@ -42,6 +43,7 @@ public:
             if (context == "main") mainThreadRuns_.push_back(request.program);
         }
         RunResult result = inner_->run(scaled);
+        if (result.jobs) result.jobs = jobs_->watch(std::move(result.jobs), result.pid);
         if (result.outcome == RunResult::Outcome::deadline) {
             {
                 std::lock_guard lock(mutex_);
@@ -58,6 +60,7 @@ public:
         std::lock_guard lock(mutex_);
         return mainThreadRuns_;
     }
+    InstanceJobs& jobs() { return *jobs_; }
     long runs() const {
         std::lock_guard lock(mutex_);
         return runs_;
@@ -74,6 +77,7 @@ private:
     std::function<std::string()> context_;
     std::function<void(double)> stall_;
     std::function<void()> beforeRun_;
+    std::shared_ptr<InstanceJobs> jobs_ = std::make_shared<InstanceJobs>();
     mutable std::mutex mutex_;
     std::vector<std::string> mainThreadRuns_;
     long runs_ = 0;

@@ -1,6 +1,7 @@
 #include "sim/life/LifeRun.h"
 
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
 #include "app/AppDelegate.h"
 #include "app/ConsoleFiltering.h"
@@ -59,6 +61,29 @@ public:
 private:
     std::function<void(const std::string&)> sink_;
 };
+
+constexpr std::size_t kDescriptorSlack = 32;
+constexpr std::size_t kThreadSlack = 8;
+
+std::string readProcFile(const std::filesystem::path& path);
+
+// Children of this process that have exited and were not waited for.
+std::vector<int> zombieChildren() {
+    const std::string self = std::to_string(::getpid());
+    std::vector<int> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename();
+        if (name.empty() || !std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); }))
+            continue;
+        const std::string text = readProcFile(entry.path() / "stat");
+        const auto close = text.rfind(')');
+        if (close == std::string::npos || close + 4 >= text.size() || text[close + 2] != 'Z') continue;
+        const auto parentEnd = text.find(' ', close + 4);
+        if (text.compare(close + 4, parentEnd - (close + 4), self) == 0) found.push_back(std::stoi(name));
+    }
+    return found;
+}
 
 std::string readProcFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -143,14 +168,58 @@ void LifeRun::quit() {
     program_.reset();
     clock_ = secondsSinceEpoch(scheduler->now());
     scheduler.reset();
-    figures_.leftoverProcesses += endLeftoverProcesses();
+    leftAfterQuit_ = stillRunning(machineProcesses());
+    endLeftoverProcesses();
 }
 
-long LifeRun::endLeftoverProcesses() {
+void LifeRun::kill() {
+    if (!program_) return;
+    ++figures_.kills;
+    figures_.toolRuns += program_->launcher->runs();
+    figures_.deadlines += program_->launcher->deadlines();
+    // From here nothing the instance holds is ended; its kept group leaders
+    // are reaped, and its assertions released, as the system does for a dead
+    // process. Its objects go, but their endings reach nothing outside.
+    program_->launcher->jobs().die();
+    sim::Machine(options_.dir).update([](sim::MachineState& state) {
+        std::erase_if(state.assertions, [](const sim::Assertion& a) { return a.pid == ::getpid(); });
+    });
+    auto scheduler = program_->scheduler;
+    clock_ = secondsSinceEpoch(scheduler->now());
+    program_.reset();
+    scheduler.reset();
+    leftByKill_ = machineProcesses();
+    afterKill_ = true;
+    event("    killed -9 (" + std::to_string(leftByKill_.size()) + " of its processes still running)");
+}
+
+bool LifeRun::killInsideWrite(const Step& step, FileUserDefaults::WriteStage stage) {
+    struct Killed {};
+    // Only on this thread: the notification center's worker writes too, and
+    // a throw there would end the whole life.
+    FileUserDefaults::setWriteStageHook([stage, self = std::this_thread::get_id()](FileUserDefaults::WriteStage reached) {
+        if (reached == stage && std::this_thread::get_id() == self) throw Killed{};
+    });
+    bool killed = false;
+    try {
+        // A change the program stores at once.
+        program_->model->toggleAggressivePower();
+        advance(step.waitSeconds);
+    } catch (const Killed&) {
+        killed = true;
+    }
+    FileUserDefaults::setWriteStageHook(nullptr);
+    if (killed) ++figures_.killsInWrite;
+    event(killed ? "    stopped inside a settings write" : "    no settings write came; killed after the wait");
+    kill();
+    return killed;
+}
+
+std::vector<ProcessIdentity> LifeRun::machineProcesses() const {
     // Processes started against this machine (scripts' background jobs among
     // them) carry its folder in their environment; nothing else does.
     const std::string machine = "VELMORA_SIM_MACHINE=" + sim::MachineFolder::absolute(options_.dir) + '\0';
-    long ended = 0;
+    std::vector<ProcessIdentity> found;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string name = entry.path().filename();
@@ -159,9 +228,54 @@ long LifeRun::endLeftoverProcesses() {
         const int pid = std::stoi(name);
         if (pid == ::getpid()) continue;
         if (readProcFile(entry.path() / "environ").find(machine) == std::string::npos) continue;
-        if (::kill(pid, SIGKILL) == 0) ++ended;
+        if (auto identity = identifyProcess(pid)) found.push_back(*identity);
     }
+    return found;
+}
+
+std::vector<std::string> LifeRun::stillRunning(const std::vector<ProcessIdentity>& processes) const {
+    // A background job that is about to finish on its own (a last listing)
+    // is not left over: it gets a moment.
+    std::vector<std::string> running;
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        running.clear();
+        for (const auto& process : processes) {
+            const auto now = identifyProcess(process.pid);
+            if (!now || !now->sameProcess(process)) continue;
+            std::string command = readProcFile("/proc/" + std::to_string(process.pid) + "/cmdline");
+            for (char& c : command)
+                if (c == '\0' || c == '\n') c = ' ';
+            running.push_back(std::to_string(process.pid) + " " + command.substr(0, 120));
+        }
+        if (running.empty()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return running;
+}
+
+long LifeRun::endLeftoverProcesses() {
+    long ended = 0;
+    for (const auto& process : machineProcesses())
+        if (::kill(process.pid, SIGKILL) == 0) ++ended;
     return ended;
+}
+
+void LifeRun::collectNames() {
+    const auto state = sim::Machine(options_.dir).read();
+    for (const auto& disk : state.disks) {
+        namesSeen_.insert(disk.mediaName);
+        namesSeen_.insert(disk.identifier);
+        namesSeen_.insert("Unnamed Volume (" + disk.identifier + ")");
+        for (const auto& volume : disk.volumes) {
+            namesSeen_.insert(volume.volumeName);
+            namesSeen_.insert("Unnamed Volume (" + volume.identifier + ")");
+            if (volume.mountPoint) namesSeen_.insert(std::filesystem::path(*volume.mountPoint).filename().string());
+        }
+    }
+    for (const auto& process : state.processes) {
+        namesSeen_.insert(process.name);
+        if (process.localizedName) namesSeen_.insert(*process.localizedName);
+    }
 }
 
 void LifeRun::endFaultWindow(double now) {
@@ -212,6 +326,7 @@ void LifeRun::apply(const Step& step) {
             disk.fileSystem = step.pick % 2 ? "ExFAT" : "APFS";
             try {
                 plugged_.push_back(editor.plug(disk));
+                bridgeOf_[plugged_.back()] = disk.bridge;
                 event("    plugged " + plugged_.back());
             } catch (const std::exception& error) {
                 event("    plug refused: " + std::string(error.what()));
@@ -292,19 +407,52 @@ void LifeRun::apply(const Step& step) {
             if (kind == "slow") {
                 editor.setToolSlow(tool, 5 + static_cast<double>(step.pick % 60));
             } else {
-                editor.setToolFault(tool, kind == "hang"   ? sim::ToolFault::hang
-                                          : kind == "fail" ? sim::ToolFault::fail
-                                                           : sim::ToolFault::garble);
+                editor.setToolFault(tool, sim::toolFaultFromName(kind).value_or(sim::ToolFault::fail));
             }
             break;
         }
+        case StepKind::permission:
+            machine.update([&step](sim::MachineState& state) {
+                if (step.variant == 0) {
+                    state.automationAllowed = step.pick % 2;
+                } else if (step.variant == 1) {
+                    state.notificationAuthorization = notificationStatuses()[step.pick % notificationStatuses().size()];
+                } else {
+                    state.notificationRequestGranted = step.pick % 2;
+                }
+            });
+            break;
+        case StepKind::logLine: {
+            std::vector<std::string> realtek;
+            for (const auto& disk : plugged_)
+                if (bridgeOf_[disk].rfind("RTL9210", 0) == 0) realtek.push_back(disk);
+            if (step.variant == 0) {
+                const std::string subject = plugged_.empty() ? std::string() : plugged_[step.pick % plugged_.size()];
+                editor.addEnumerationFailures(1 + static_cast<int>(step.pick % 4), subject);
+            } else if (!realtek.empty()) {
+                const std::string& disk = realtek[step.pick % realtek.size()];
+                const auto fault = step.variant == 1 ? sim::UsbFault::timeout
+                                   : step.variant == 2 ? sim::UsbFault::error
+                                                       : sim::UsbFault::clear;
+                editor.setUsbFault(disk, fault);
+                if (fault != sim::UsbFault::clear)
+                    editor.appendLog(std::string("RTL9210 ") + (fault == sim::UsbFault::timeout ? "timeout" : "error") +
+                                     " on " + disk);
+                event("    usb marker on " + disk);
+            }
+            break;
+        }
+        case StepKind::startupToggle:
+            model.toggleStartup();
+            break;
         case StepKind::clearFaults:
         case StepKind::quiet:
             faultWindowEnd_.reset();
             for (const auto& tool : faultedTools()) editor.setToolFault(tool, sim::ToolFault::none);
             break;
         case StepKind::relaunch:
-            break;  // the caller quits and launches around its checks
+        case StepKind::kill:
+            break;  // the caller stops and launches around its checks
     }
 }
 
@@ -336,11 +484,52 @@ Observation LifeRun::observe(bool quiet) {
         const auto parsed = PlistReader().read(readProcFile(defaults));
         o.defaultsParse = parsed.value.has_value() && parsed.value->asDictionary();
         if (o.defaultsParse) {
+            for (const auto& entry : *parsed.value->asDictionary()) o.defaultsKeys.insert(entry.first);
             if (auto marks = parsed.value->stringList(MarkedDiskStore::defaultsKey))
                 o.storedMarks.insert(marks->begin(), marks->end());
         }
     }
     o.marksMade = marksMade_;
+    o.afterKill = afterKill_;
+    o.keysBeforeKill = keysAtLastCheck_;
+
+    auto countEntries = [](const char* folder) {
+        std::error_code error;
+        std::size_t count = 0;
+        for (auto it = std::filesystem::directory_iterator(folder, error); !error && it != std::filesystem::directory_iterator();
+             it.increment(error))
+            ++count;
+        return count;
+    };
+    o.openDescriptors = countEntries("/proc/self/fd");
+    o.threads = countEntries("/proc/self/task");
+    if (descriptorBound_ == 0) {
+        // Fixed at the first look, with room for one instance's own tool run and workers.
+        descriptorBound_ = o.openDescriptors + kDescriptorSlack;
+        threadBound_ = o.threads + kThreadSlack;
+    }
+    o.descriptorBound = descriptorBound_;
+    o.threadBound = threadBound_;
+    const std::set<pid_t> held = program_ ? program_->launcher->jobs().heldLeaders() : std::set<pid_t>();
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        o.strayZombies.clear();
+        for (int pid : zombieChildren())
+            if (!held.count(pid)) o.strayZombies.push_back(pid);
+        if (o.strayZombies.empty()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+
+    collectNames();
+    o.namesSeen = namesSeen_;
+    for (std::size_t i = notificationsSeen_; i < state.notifications.size(); ++i)
+        o.newNotifications.emplace_back(state.notifications[i].title, state.notifications[i].body);
+    notificationsPending_ = state.notifications.size();
+
+    if (!program_) {
+        o.leftProcesses = leftAfterQuit_;
+    } else if (!leftByKill_.empty()) {
+        o.leftProcesses = stillRunning(leftByKill_);
+    }
     for (int n = 1; n <= 3; ++n)
         if (std::filesystem::exists(canary(n))) o.canariesPresent.push_back(canary(n));
     return o;
@@ -358,6 +547,13 @@ bool LifeRun::check(const Observation& observation, const Step& step) {
         }
     }
     marksMade_.insert(observation.storedMarks.begin(), observation.storedMarks.end());
+    if (observation.defaultsParse) keysAtLastCheck_ = observation.defaultsKeys;
+    notificationsSeen_ = notificationsPending_;
+    if (observation.running) {
+        afterKill_ = false;
+        leftByKill_.clear();
+    }
+    leftAfterQuit_.clear();
     return true;
 }
 
@@ -396,6 +592,17 @@ int LifeRun::run() {
             }
             if (step.kind == StepKind::relaunch) {
                 quit();
+                if (!check(observe(false), step)) return 1;
+                launch();
+            }
+            if (step.kind == StepKind::kill) {
+                if (step.variant == 1) {
+                    using Stage = FileUserDefaults::WriteStage;
+                    static constexpr Stage stages[] = {Stage::halfWritten, Stage::written, Stage::renamed};
+                    killInsideWrite(step, stages[step.pick % writeStages().size()]);
+                } else {
+                    kill();
+                }
                 if (!check(observe(false), step)) return 1;
                 launch();
             }

@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <deque>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "foundation/defaults/FileUserDefaults.h"
+#include "foundation/process/ProcessIdentity.h"
 #include "sim/life/LifeInvariants.h"
 #include "sim/life/LifeWorkload.h"
 
@@ -36,7 +39,8 @@ struct LifeFigures {
     long toolRuns = 0;
     long deadlines = 0;
     long launches = 0;
-    long leftoverProcesses = 0;  // processes of ours still running after a quit
+    long kills = 0;             // kill -9, those inside a settings write among them
+    long killsInWrite = 0;
     double virtualHours = 0;
 };
 
@@ -53,6 +57,15 @@ public:
 private:
     void launch();
     void quit();
+    // kill -9: the instance stops where it is, with no stop and no last write.
+    void kill();
+    // Advances with the writer set to stop the program at `stage` of the next
+    // settings write; true when it did.
+    bool killInsideWrite(const Step& step, FileUserDefaults::WriteStage stage);
+    void collectNames();
+    // Processes started against this machine (scripts' background jobs among them).
+    std::vector<ProcessIdentity> machineProcesses() const;
+    std::vector<std::string> stillRunning(const std::vector<ProcessIdentity>& processes) const;
     void apply(const Step& step);
     Observation observe(bool quiet);
     bool check(const Observation& observation, const Step& step);
@@ -76,6 +89,16 @@ private:
     std::vector<std::string> images_;
     std::vector<std::string> apps_;
     std::set<std::string> marksMade_;
+    std::map<std::string, std::string> bridgeOf_;  // plugged disk → its bridge
+    std::set<std::string> namesSeen_;
+    std::size_t notificationsSeen_ = 0;
+    std::size_t notificationsPending_ = 0;  // counted by the observation being checked
+    std::set<std::string> keysAtLastCheck_;
+    bool afterKill_ = false;
+    std::vector<ProcessIdentity> leftByKill_;    // checked once the next launch has begun
+    std::vector<std::string> leftAfterQuit_;
+    std::size_t descriptorBound_ = 0;
+    std::size_t threadBound_ = 0;
     long appCounter_ = 0;
     long diskCounter_ = 0;
 };

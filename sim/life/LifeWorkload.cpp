@@ -15,20 +15,31 @@ const std::vector<std::string>& faultedTools() {
 }
 
 const std::vector<std::string>& faultKinds() {
-    static const std::vector<std::string> all = {"hang", "slow", "fail", "garble"};
+    static const std::vector<std::string> all = {"hang", "slow", "fail", "garble", "missing", "truncate", "nonUTF8", "huge"};
+    return all;
+}
+
+const std::vector<std::string>& writeStages() {
+    static const std::vector<std::string> all = {"half-written", "written", "renamed"};
+    return all;
+}
+
+const std::vector<std::string>& notificationStatuses() {
+    static const std::vector<std::string> all = {"notDetermined", "denied", "authorized", "provisional", "ephemeral"};
     return all;
 }
 
 namespace {
 
 // Relative weights of the step kinds, in StepKind order: the common life of
-// disks and windows, rarer faults and relaunches.
-constexpr int kWeights[] = {10, 8, 3, 3, 5, 5, 4, 4, 3, 2, 2, 3, 3, 1, 3};
+// disks and windows, rarer faults, relaunches and kills.
+constexpr int kWeights[] = {10, 8, 3, 3, 5, 5, 4, 4, 3, 2, 2, 3, 3, 1, 3, 1, 2, 2, 1};
 
 const char* kindName(StepKind kind) {
     static const char* names[] = {"plug",      "unplug",  "image",   "detach-image", "app-start",
                                   "app-stop",  "refresh", "select",  "make-internal", "fix",
-                                  "aggressive", "fault",  "clear-faults", "relaunch", "quiet"};
+                                  "aggressive", "fault",  "clear-faults", "relaunch", "quiet",
+                                  "kill-9",    "permission", "log",   "startup-toggle"};
     return names[static_cast<int>(kind)];
 }
 
@@ -46,6 +57,20 @@ std::string describe(const Step& step) {
         case StepKind::toolFault:
             text += " " + faultedTools()[step.pick % faultedTools().size()] + " " +
                     faultKinds()[static_cast<std::size_t>(step.variant)];
+            break;
+        case StepKind::kill:
+            if (step.variant == 1) text += " in-settings-write " + writeStages()[step.pick % writeStages().size()];
+            break;
+        case StepKind::permission:
+            text += step.variant == 0   ? std::string(step.pick % 2 ? " automation allow" : " automation deny")
+                    : step.variant == 1 ? " notifications " + notificationStatuses()[step.pick % notificationStatuses().size()]
+                                        : std::string(step.pick % 2 ? " request grant" : " request deny");
+            break;
+        case StepKind::logLine:
+            text += step.variant == 0   ? " enumeration-failures"
+                    : step.variant == 1 ? " rtl9210-timeout"
+                    : step.variant == 2 ? " rtl9210-error"
+                                        : " rtl9210-clear";
             break;
         case StepKind::unplugDisk:
         case StepKind::detachImage:
@@ -88,6 +113,15 @@ Step Workload::next() {
             break;
         case StepKind::toolFault:
             step.variant = faultKinds_[draw(faultKinds_.size())];
+            break;
+        case StepKind::kill:
+            step.variant = static_cast<int>(draw(2));
+            break;
+        case StepKind::permission:
+            step.variant = static_cast<int>(draw(3));
+            break;
+        case StepKind::logLine:
+            step.variant = static_cast<int>(draw(4));
             break;
         default:
             break;

@@ -26,6 +26,10 @@ enum class StepKind {
     clearFaults,
     relaunch,
     quiet,          // faults cleared, a long wait, then the full checks
+    kill,           // kill -9 and relaunch; variant 1: inside a settings write (pick: where)
+    permission,     // variant 0: automation, 1: notification authorization, 2: its request's answer
+    logLine,        // variant 0: enumeration failures; 1-3: RTL9210 timeout / error marker, markers cleared
+    startupToggle,
 };
 
 struct Step {
@@ -38,8 +42,11 @@ struct Step {
 
 const std::vector<std::string>& bridges();
 const std::vector<std::string>& faultedTools();
-// hang, slow, fail, garble (the order `variant` indexes).
+// hang, slow, fail, garble, missing, truncate, nonUTF8, huge (the order `variant` indexes).
 const std::vector<std::string>& faultKinds();
+// Where a kill inside a settings write lands (pick % size).
+const std::vector<std::string>& writeStages();
+const std::vector<std::string>& notificationStatuses();
 std::string describe(const Step& step);
 
 class Workload {

@@ -29,7 +29,7 @@ std::string selfFolder() {
 }
 
 int usage() {
-    std::cerr << "usage: velmora-life DIR --seed S --hours H [--faults hang,slow,fail,garble|none] [--scale F] "
+    std::cerr << "usage: velmora-life DIR --seed S --hours H [--faults hang,slow,fail,garble,missing,truncate,nonUTF8,huge|none] [--scale F] "
                  "[--verbose]\n";
     return 64;
 }
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     const auto& f = life.figures();
     out << (status == 0 ? "PASS" : "FAIL") << ": seed " << options.seed << ", " << f.steps << " steps, "
               << f.faultsInjected << " faults injected, " << f.checks << " checks, " << f.launches << " launches, "
-              << f.toolRuns << " tool runs (" << f.deadlines << " hit a deadline), " << f.leftoverProcesses
-              << " processes left after quits, " << static_cast<long>(wall) << " s wall; tool output in " << log << std::endl;
+              << f.kills << " kill -9 (" << f.killsInWrite << " inside a settings write), " << f.toolRuns << " tool runs ("
+              << f.deadlines << " hit a deadline), " << static_cast<long>(wall) << " s wall; tool output in " << log << std::endl;
     return status;
 }

@@ -34,6 +34,8 @@ TEST(LifeWorkload, ASeedReplaysTheSameStepsAndFaultsFollowTheList) {
     EXPECT_TRUE(anyContains(steps(42), " hang "));
     EXPECT_TRUE(anyContains(steps(42), "plug RTL9210B-CG"));
     EXPECT_TRUE(anyContains(steps(42), "relaunch"));
+    EXPECT_TRUE(anyContains(steps(42), "kill-9 in-settings-write"));
+    EXPECT_TRUE(anyContains(steps(42), " nonUTF8 "));
 
     const auto noFaults = steps(42, {"none"});
     EXPECT_FALSE(anyContains(noFaults, "fault "));
@@ -52,6 +54,18 @@ Observation healthy() {
     o.marksMade = {"disk4", "disk9"};
     o.pending = {{"usb.auto.stabilizer", 2}};
     o.pendingBound = 4;
+    o.afterKill = true;
+    o.keysBeforeKill = {"markedDisks"};
+    o.defaultsKeys = {"markedDisks", "powerManagementActive"};
+    o.openDescriptors = 20;
+    o.descriptorBound = 40;
+    o.threads = 3;
+    o.threadBound = 10;
+    o.namesSeen = {"Life 1", "Final Cut Pro"};
+    o.newNotifications = {{"USB Disk Ayrıldı", "Life 1 ayrıldı"},
+                          {"Uyarı", "2 uygulama Life 1 diskinde çalışıyor"},
+                          {"Büyük Uygulama Tespit Edildi", "Final Cut Pro çalışıyor. USB diskleriniz korunuyor."},
+                          {"Bildirim", "names nothing"}};
     return o;
 }
 
@@ -81,6 +95,18 @@ TEST(LifeInvariants, EachCheckerCatchesItsPlantedViolation) {
         {"a tool run on the main thread", [](Observation& o) { o.mainThreadRuns = {"/usr/sbin/diskutil"}; },
          checkNoBacklog},
         {"a canary on the host", [](Observation& o) { o.canariesPresent = {"/tmp/m.canary-1"}; }, checkHostUntouched},
+        {"a key lost in a kill", [](Observation& o) { o.defaultsKeys.erase("markedDisks"); }, checkDefaultsParse},
+        {"a zombie child", [](Observation& o) { o.strayZombies = {4242}; }, checkResourcesBounded},
+        {"descriptors over the bound", [](Observation& o) { o.openDescriptors = 41; }, checkResourcesBounded},
+        {"threads over the bound", [](Observation& o) { o.threads = 11; }, checkResourcesBounded},
+        {"a notification about a disk that never was",
+         [](Observation& o) { o.newNotifications.push_back({"USB Disk Bağlandı", "Lfie 1 başarıyla bağlandı"}); },
+         checkNotificationsNameWhatExisted},
+        {"a garbled application in a warning",
+         [](Observation& o) { o.newNotifications.push_back({"Uyarı", "1 uygulama \xef\xbf\xbd diskinde çalışıyor"}); },
+         checkNotificationsNameWhatExisted},
+        {"a polling loop left running", [](Observation& o) { o.leftProcesses = {"912 /bin/sh -c ..."}; },
+         checkNoProcessLeft},
     };
     for (const auto& c : cases) {
         Observation o = healthy();

@@ -13,6 +13,18 @@
 namespace velmora {
 namespace {
 
+std::mutex stageHookMutex;
+std::function<void(FileUserDefaults::WriteStage)> stageHook;
+
+void reachStage(FileUserDefaults::WriteStage stage) {
+    std::function<void(FileUserDefaults::WriteStage)> hook;
+    {
+        std::lock_guard lock(stageHookMutex);
+        hook = stageHook;
+    }
+    if (hook) hook(stage);
+}
+
 // An open descriptor that is closed on every path out.
 class Descriptor {
 public:
@@ -177,6 +189,11 @@ void FileUserDefaults::change(const std::function<void(PlistDictionary&)>& edit)
     writeFile(snapshot.values);
 }
 
+void FileUserDefaults::setWriteStageHook(std::function<void(WriteStage)> hook) {
+    std::lock_guard lock(stageHookMutex);
+    stageHook = std::move(hook);
+}
+
 void FileUserDefaults::writeFile(const PlistDictionary& values) {
     const std::string path = filePath();
     std::string temporary = path + ".tmp-XXXXXX";
@@ -188,8 +205,13 @@ void FileUserDefaults::writeFile(const PlistDictionary& values) {
     };
     if (!file.valid()) return fail(false);
     const std::string text = toXmlPlist(PlistValue(values));
-    if (!writeAll(file.get(), text) || ::fsync(file.get()) != 0 || !file.close()) return fail(true);
+    const std::size_t half = text.size() / 2;
+    if (!writeAll(file.get(), text.substr(0, half))) return fail(true);
+    reachStage(WriteStage::halfWritten);
+    if (!writeAll(file.get(), text.substr(half)) || ::fsync(file.get()) != 0 || !file.close()) return fail(true);
+    reachStage(WriteStage::written);
     if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(true);
+    reachStage(WriteStage::renamed);
     // The rename itself must reach the disk, or a crash could bring back the old file.
     Descriptor folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.valid()) ::fsync(folder.get());

@@ -21,6 +21,14 @@ public:
     void set(const std::string& key, const PlistValue& value) override;
     void remove(const std::string& key) override;
     std::string filePath() const;
+
+    // How far a write has gone: half of the temporary file written, all of
+    // it written and synced, renamed over the file.
+    enum class WriteStage { halfWritten, written, renamed };
+    // Called at each stage of every write in this process, so a simulated
+    // crash can stop the writer there (by throwing); empty: none.
+    static void setWriteStageHook(std::function<void(WriteStage)> hook);
+
 private:
     enum class FileState { missing, readable, corrupt, unreadable };
     struct Snapshot {
