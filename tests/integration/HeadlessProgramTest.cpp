@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "foundation/defaults/FileUserDefaults.h"
+#include "foundation/plist/PlistReader.h"
+#include "foundation/process/ProcessIdentity.h"
 #include "sim/state/MachineEditor.h"
 #include "tests/sim/SimTestSupport.h"
 
@@ -179,6 +181,53 @@ TEST_F(HeadlessProgram, DisksAndApplicationsComeAndGoThenSigtermStopsTheServices
     const FileUserDefaults settings(mac_.dir() + "/.velmora-sim/defaults", "com.orrindel.velmora",
                                     std::make_shared<CapturingDiagnostics>());
     EXPECT_EQ(settings.boolValue("PowerManagementActive"), false);
+}
+
+// The background members of the job groups the program with `pid` recorded.
+std::vector<ProcessIdentity> recordedJobs(const std::string& machine, int pid) {
+    std::ifstream record(machine + "/.velmora-sim/jobs/" + std::to_string(pid) + ".jobs");
+    std::vector<ProcessIdentity> members;
+    for (std::string kind, line; std::getline(record, line);) {
+        std::istringstream fields(line);
+        ProcessIdentity member;
+        if (fields >> kind >> member.group >> member.pid >> member.started && kind == "member") members.push_back(member);
+    }
+    return members;
+}
+
+bool anyRunning(const std::vector<ProcessIdentity>& processes) {
+    for (const auto& process : processes) {
+        const auto now = identifyProcess(process.pid);
+        if (now && now->sameProcess(process)) return true;
+    }
+    return false;
+}
+
+TEST_F(HeadlessProgram, AfterSigkillTheSettingsParseAndTheNextLaunchEndsTheLeftPollingLoop) {
+    sim::MachineEditor edit(mac_.machine());
+    sim::PlugOptions realtek;
+    realtek.mediaName = "Realtek SSD";
+    realtek.bridge = "RTL9210B-CG";
+    edit.plug(realtek);
+
+    std::vector<ProcessIdentity> loop;
+    {
+        Program killed(mac_.scratch() + "/killed.txt", {"--headless", "--machine", mac_.dir()});
+        ASSERT_TRUE(eventually([&] { return !(loop = recordedJobs(mac_.dir(), killed.pid())).empty(); }, 30s));
+        ::kill(killed.pid(), SIGKILL);
+    }
+    ASSERT_TRUE(anyRunning(loop)) << "a killed program cannot end its polling loop itself";
+    std::ifstream file(mac_.dir() + "/.velmora-sim/defaults/com.orrindel.velmora.plist");
+    std::stringstream text;
+    text << file.rdbuf();
+    const auto parsed = PlistReader().read(text.str());
+    EXPECT_TRUE(parsed.value && parsed.value->asDictionary());
+
+    Program next(mac_.scratch() + "/next.txt", {"--headless", "--machine", mac_.dir()});
+    EXPECT_TRUE(eventually([&] { return !anyRunning(loop); }, 20s));
+    EXPECT_TRUE(next.printed("🧹 Önceki çalışmadan kalan 1 arka plan işi sonlandırıldı"));
+    ::kill(next.pid(), SIGTERM);
+    EXPECT_EQ(next.waitForExit(20s), 0);
 }
 
 TEST_F(HeadlessProgram, WithoutAMachineItMakesADefaultOneAndReusesIt) {
