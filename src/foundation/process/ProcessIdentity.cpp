@@ -3,7 +3,10 @@
 #include <string>
 
 #ifdef __APPLE__
+#include <sys/proc.h>
 #include <sys/sysctl.h>
+
+#include <vector>
 #else
 #include <dirent.h>
 #include <fcntl.h>
