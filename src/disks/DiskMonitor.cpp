@@ -43,8 +43,14 @@ void DiskMonitor::startMonitoring() {
     platform_.diagnostics->line("Disk izleme başlatıldı");
     startAutoStabilizer();
     scanDisks();
+    // A scan stuck on a hung diskutil must not gather a tick every five
+    // seconds behind it.
     timer_ = platform_.scheduler->scheduleRepeatingTimer(scanIntervalSeconds, [weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->scanDisks();
+        auto self = weak.lock();
+        if (!self) return;
+        self->scanGate_.submit(*self->queue_, [weak] {
+            if (auto monitor = weak.lock()) monitor->performDiskScan();
+        });
     });
 }
 

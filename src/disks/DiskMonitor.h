@@ -85,6 +85,7 @@ private:
     // The stabilizer's scripts: start tuning, then the 30-second passes.
     std::shared_ptr<SerialQueue> stabilizerQueue_;
     TickGate stabilizationGate_;
+    TickGate scanGate_;  // the timer's scans
     std::shared_ptr<DiskDiscovery> discovery_;
     std::shared_ptr<DisconnectionRecovery> recovery_;
     MarkedDiskStore markedDisks_;

@@ -28,6 +28,31 @@ TEST_F(DiskMonitorScan, StartScansAtOnceThenEveryFiveSecondsAndOnlyOnce) {
     EXPECT_TRUE(monitor->isMonitoring());
 }
 
+// A listing stuck on a hung diskutil for ten minutes: the scan ticks meanwhile
+// queue nothing behind it, and scanning goes on after it.
+TEST_F(DiskMonitorScan, HungListingSkipsScanTicksInsteadOfQueueingThem) {
+    tp.processes->on(
+        [](const RunSpec& run) {
+            return run.program == "/usr/sbin/diskutil" && !run.arguments.empty() && run.arguments[0] == "list";
+        },
+        [&](const RunSpec&) {
+            tp.scheduler->stall(600.0);
+            return testing::ScriptedProcessLauncher::exited(0);
+        },
+        1);
+    std::size_t mostWaiting = 0;
+    auto probe = tp.scheduler->scheduleRepeatingTimer(1.0, [&] {
+        mostWaiting = std::max(mostWaiting, tp.scheduler->pendingCount("disk.monitor"));
+    });
+    monitor->startMonitoring();
+    tp.scheduler->advance(620.0);
+    const std::size_t before = listings();
+    tp.scheduler->advance(10.0);
+    probe->invalidate();
+    EXPECT_LE(mostWaiting, 1u);
+    EXPECT_EQ(listings(), before + 2);
+}
+
 TEST_F(DiskMonitorScan, ScanWithinThreeSecondsDoesNothingAtAll) {
     diskutil.plug(usb("disk4", "Photos"));
     monitor->scanDisks();
