@@ -2,7 +2,6 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,12 +11,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "foundation/process/ChildEnvironment.h"
 #include "foundation/process/ChildReaper.h"
+#include "foundation/process/ChildStart.h"
 #include "foundation/process/FileDescriptor.h"
 #include "foundation/process/HeldProcessGroup.h"
-#include "foundation/process/SpawnSetup.h"
 #include "foundation/process/SpawnedChild.h"
 
 namespace velmora {
@@ -165,15 +165,12 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& request) {
         }
     }
 
-    SpawnSetup setup;
-    const bool outputToNull = !request.wait && request.output == OutputWiring::pipe;
-    const bool errorToNull = request.error == ErrorWiring::nullDevice ||
-                             (!request.wait && (request.error == ErrorWiring::pipe || request.error == ErrorWiring::mergeIntoOutput));
-    const int errorTarget = captureError ? error.write.get() : merge ? output.write.get() : -1;
-    if (const int failure = setup.prepare(output.write.get(), errorTarget, outputToNull, errorToNull)) {
-        result.errorDescription = std::strerror(failure);
-        return result;
-    }
+    ChildWiring wiring;
+    wiring.outputFd = output.write.get();
+    wiring.errorFd = captureError ? error.write.get() : merge ? output.write.get() : -1;
+    wiring.outputToNull = !request.wait && request.output == OutputWiring::pipe;
+    wiring.errorToNull = request.error == ErrorWiring::nullDevice ||
+                         (!request.wait && (request.error == ErrorWiring::pipe || request.error == ErrorWiring::mergeIntoOutput));
 
     std::vector<char*> argv;
     argv.reserve(request.arguments.size() + 2);
@@ -183,8 +180,7 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& request) {
 
     pid_t pid = -1;
     const auto started = Clock::now();
-    const int spawnError = ::posix_spawn(&pid, path.c_str(), setup.actions(), setup.attributes(), argv.data(),
-                                         environment.block());
+    const int spawnError = startChild(path.c_str(), argv.data(), environment.block(), wiring, pid);
     output.write.reset();
     error.write.reset();
     if (spawnError != 0) {
@@ -239,7 +235,9 @@ void PosixProcessLauncher::Impl::drain(SpawnedChild& child, Pipe& output, Pipe& 
     const auto drainWindow = toDuration(options.drainAfterExitSeconds);
     std::optional<Clock::time_point> quietUntil;
     auto checkInterval = std::chrono::milliseconds(1);
-    std::vector<char> buffer(kReadChunk);
+    // One buffer per thread for the program's life: a fresh zero-filled one
+    // per run showed up in every periodic tool run's cost.
+    thread_local const std::unique_ptr<char[]> buffer(new char[kReadChunk]);
     std::size_t total = 0;
 
     while (true) {
@@ -278,14 +276,14 @@ void PosixProcessLauncher::Impl::drain(SpawnedChild& child, Pipe& output, Pipe& 
         for (nfds_t i = 0; i < count; ++i) {
             if (owners[i] == nullptr || entries[i].revents == 0) continue;
             Stream& stream = *owners[i];
-            const ssize_t got = ::read(stream.fd->get(), buffer.data(), buffer.size());
+            const ssize_t got = ::read(stream.fd->get(), buffer.get(), kReadChunk);
             if (got > 0) {
                 total += static_cast<std::size_t>(got);
                 if (total > options.outputCapBytes) {
                     overCap = true;
                     return;
                 }
-                stream.sink->append(buffer.data(), static_cast<std::size_t>(got));
+                stream.sink->append(buffer.get(), static_cast<std::size_t>(got));
                 if (quietUntil) quietUntil = Clock::now() + drainWindow;
             } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
                 stream.fd->reset();
