@@ -2,7 +2,21 @@
 
 #include <utility>
 
+#include "foundation/plist/PlistParseCache.h"
+
 namespace velmora {
+
+namespace {
+
+// Shared by every owner that polls diskutil: the two disk monitors and the
+// stabilizer ask the same questions and mostly get the same answers. Room
+// for a listing and the descriptions of a few machines' worth of disks.
+PlistParseCache& answers() {
+    static PlistParseCache cache(32);
+    return cache;
+}
+
+}  // namespace
 
 RunSpec diskutilRequest(std::vector<std::string> arguments, OutputWiring output) {
     RunSpec request;
@@ -21,9 +35,9 @@ DiskutilAnswer queryDiskutil(ProcessLauncher& processes, std::vector<std::string
     if (rule == DiskutilOutputRule::utf8TextOnly) {
         const auto text = decodeUTF8(run.output);
         if (!text) return {std::nullopt, "The data couldn’t be read because it isn’t in the correct format."};
-        parsed = parsePlist(*text);
+        parsed = answers().parse(*text);
     } else {
-        parsed = parsePlist(run.output);
+        parsed = answers().parse(run.output);
     }
     if (!parsed.value) return {std::nullopt, std::move(parsed.error)};
     return {std::move(parsed.value), {}};
