@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <map>
+#include <mutex>
 #include <nlohmann/json.hpp>
 
 namespace velmora::sim {
@@ -96,10 +98,28 @@ bool Machine::exists() const {
 
 static std::string lockFileOf(const std::string& directory) { return directory + "/.velmora-sim/state.lock"; }
 
+// The program's own services read the state several times a second and it
+// seldom changes in between: the last state read from each file is kept with
+// the text it came from, and the same text is not parsed again.
 static MachineState readUnlocked(const std::string& stateFile) {
+    struct Remembered {
+        std::string text;
+        MachineState state;
+    };
+    static std::mutex mutex;
+    static std::map<std::string, Remembered> remembered;
+
     std::string text;
     if (!readWholeFile(stateFile, text)) return MachineState{};
-    return stateFromText(text);
+    {
+        std::lock_guard lock(mutex);
+        if (auto it = remembered.find(stateFile); it != remembered.end() && it->second.text == text)
+            return it->second.state;
+    }
+    MachineState state = stateFromText(text);
+    std::lock_guard lock(mutex);
+    remembered[stateFile] = Remembered{std::move(text), state};
+    return state;
 }
 
 // Temporary file in the same folder, flushed to disk, then renamed over the
