@@ -155,7 +155,12 @@ void DiskMonitor::updateDiskStatuses() {
     for (const auto& disk : connectedDisks.get()) {
         std::string status = discovery_->getDiskStatus(disk);
         platform_.scheduler->asyncMain([weak = weak_from_this(), id = disk.id, status = std::move(status)] {
-            if (auto self = weak.lock()) self->diskStatus.modify([&](auto& statuses) { statuses[id] = status; });
+            auto self = weak.lock();
+            if (!self) return;
+            // The same status every five seconds is no news to the views.
+            const auto statuses = self->diskStatus.get();
+            if (auto known = statuses.find(id); known != statuses.end() && known->second == status) return;
+            self->diskStatus.modify([&](auto& all) { all[id] = status; });
         });
     }
 }
