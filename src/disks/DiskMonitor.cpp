@@ -154,13 +154,16 @@ void DiskMonitor::removeDisk(const DiskInfo& disk) {
 void DiskMonitor::updateDiskStatuses() {
     for (const auto& disk : connectedDisks.get()) {
         std::string status = discovery_->getDiskStatus(disk);
+        // Only this queue posts statuses, in order, so the last one posted is
+        // what the main thread holds or is about to: the same status again
+        // would wake it for nothing, twice a disk every five seconds.
+        auto [posted, isNew] = postedStatuses_.try_emplace(disk.id, status);
+        if (!isNew) {
+            if (posted->second == status) continue;
+            posted->second = status;
+        }
         platform_.scheduler->asyncMain([weak = weak_from_this(), id = disk.id, status = std::move(status)] {
-            auto self = weak.lock();
-            if (!self) return;
-            // The same status every five seconds is no news to the views.
-            const auto statuses = self->diskStatus.get();
-            if (auto known = statuses.find(id); known != statuses.end() && known->second == status) return;
-            self->diskStatus.modify([&](auto& all) { all[id] = status; });
+            if (auto self = weak.lock()) self->diskStatus.modify([&](auto& statuses) { statuses[id] = status; });
         });
     }
 }

@@ -91,6 +91,8 @@ private:
     MarkedDiskStore markedDisks_;
     PeriodicDiskStabilizer stabilizer_;
     Date lastDiskScanTime_ = dateFromSeconds(0);  // the monitor queue only
+    // The status last handed to the main thread per disk (the monitor queue only).
+    std::map<std::string, std::string> postedStatuses_;
     // Inserted into by the scan on the queue, emptied by delayed blocks on the
     // main thread.
     std::mutex recentlyAddedMutex_;

@@ -92,6 +92,20 @@ TEST_F(DiskMonitorScan, NewDiskIsAppendedOnceCallbackFirstThenMessageAndStatus) 
     EXPECT_EQ(tp.diagnostics->count("Yeni disk tespit edildi: Photos"), 1u);
 }
 
+TEST_F(DiskMonitorScan, StatusIsStoredOnlyWhenItDiffersFromTheLastOne) {
+    diskutil.plug(usb("disk4", "Photos"));
+    std::vector<std::string> stored;
+    monitor->diskStatus.observe([&](const auto& statuses) { stored.push_back(statuses.at("disk4")); });
+    monitor->startMonitoring();
+    tp.scheduler->runUntilIdle();
+    for (const char* text : {"Yes", "Yes", "No", "No", "Yes"}) {
+        diskutil.plug(usb("disk4", "Photos"), std::string("   Mounted: ") + text + "\n");
+        tp.scheduler->advance(5.0);
+    }
+    EXPECT_EQ(statusQueries(), 5u);
+    EXPECT_EQ(stored, (std::vector<std::string>{"Connected", "Disconnected", "Connected"}));
+}
+
 TEST_F(DiskMonitorScan, DiskListedTwiceBeforeTheAppendRunsIsAddedOnce) {
     diskutil.plug(usb("disk4", "Photos"));
     monitor->performDiskScan();
