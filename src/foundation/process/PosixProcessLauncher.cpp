@@ -2,7 +2,6 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,15 +51,6 @@ std::string startFailureText(int error, const std::string& program) {
         default:
             return std::strerror(error);
     }
-}
-
-// A clear reason before spawning; the spawn's own error still counts.
-int checkExecutable(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return errno;
-    if (S_ISDIR(info.st_mode)) return EISDIR;
-    if (::access(path.c_str(), X_OK) != 0) return errno;
-    return 0;
 }
 
 std::string formatSeconds(double seconds) {
@@ -140,11 +130,10 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& request) {
         result.errorDescription = startFailureText(ENOENT, request.program);
         return result;
     }
+    // No look at the file first: the start reports exec's own error (a
+    // missing file, a folder, no permission), and every periodic run would
+    // pay for two more walks of its path.
     const std::string path = resolve(request.program);
-    if (const int error = checkExecutable(path)) {
-        result.errorDescription = startFailureText(error, request.program);
-        return result;
-    }
 
     // A run that is not waited for has nobody to read its pipes.
     const bool captureOutput = request.wait && request.output == OutputWiring::pipe;
