@@ -150,17 +150,19 @@ TEST(WindowProgram, StatusMenuWindowHidingAndQuit) {
     EXPECT_TRUE(spinUntil([&] { return actions[2]->isChecked(); }));
 
     // The scene's window: shown at launch, gone from the screen after a close,
-    // a window shown again by Show Window.
+    // and the same window shown again by Show Window.
     auto shownWindow = [] {
         for (auto* w : QGuiApplication::topLevelWindows())
             if (w->title() == "Velmora" && w->isVisible() && w->isExposed()) return QPointer<QWindow>(w);
         return QPointer<QWindow>();
     };
     ASSERT_TRUE(spinUntil([&] { return !shownWindow().isNull(); }));
-    shownWindow()->close();
+    const QPointer<QWindow> scene = shownWindow();
+    scene->close();
     EXPECT_TRUE(spinUntil([&] { return shownWindow().isNull(); }));
     actions[0]->trigger();
     EXPECT_TRUE(spinUntil([&] { return !shownWindow().isNull(); }));
+    EXPECT_EQ(shownWindow(), scene);
 
     // Start at Login hands the click on: the login item goes.
     actions[2]->trigger();

@@ -117,6 +117,15 @@ bool QtHostWindow::eventFilter(QObject* watched, QEvent* event) {
         event->ignore();
         return true;
     }
+    if (!delegate && contentViewController_) {
+        // The scene's window outlives its close button, as a hosting window
+        // does on the Mac: it is only hidden, Show Window finds it among the
+        // windows and brings it back with the same managers, instead of a
+        // second window starting a second set beside ones nobody sees.
+        event->ignore();
+        view_->window().hide();
+        return true;
+    }
     if (delegate) delegate->windowWillClose(*this);
     isClosed_ = true;
     // The view (and with it the model and its managers) goes once Qt is done
