@@ -14,7 +14,12 @@
 // fifth of what a periodic tool run cost us. vfork runs the child on the
 // caller's own (suspended) stack instead. Sanitizers replace vfork with fork,
 // which would hide the child's start error, so they keep posix_spawn.
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define VELMORA_SANITIZED 1
+#endif
+#endif
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(VELMORA_SANITIZED)
 #define VELMORA_START_WITH_VFORK 1
 #endif
 
@@ -32,7 +37,7 @@ namespace {
 // Runs in the vfork child, on the parent's stack and in its memory: system
 // calls only, nothing that allocates or takes a lock.
 [[noreturn]] void becomeChild(const char* path, char* const argv[], char* const envp[], const ChildWiring& wiring,
-                              volatile int& failure) {
+                              int descriptorLimit, volatile int& failure) {
     auto fail = [&failure](int error) { giveUp(failure, error); };
     // Handlers belong to the parent's code; ignored signals would stay ignored
     // in the program.
@@ -56,7 +61,10 @@ namespace {
     if (wiring.errorToNull) toNull(STDERR_FILENO);
     // Descriptors opened elsewhere in the program without close-on-exec must
     // not leak into the child either.
-    if (::close_range(STDERR_FILENO + 1, ~0U, 0) != 0) fail(errno);
+    if (::close_range(STDERR_FILENO + 1, ~0U, 0) != 0) {
+        // A kernel without close_range: one by one.
+        for (int fd = STDERR_FILENO + 1; fd < descriptorLimit; ++fd) ::close(fd);
+    }
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -67,6 +75,10 @@ namespace {
 }  // namespace
 
 int startChild(const char* path, char* const argv[], char* const envp[], const ChildWiring& wiring, pid_t& pid) {
+    static const int descriptorLimit = [] {
+        const long limit = ::sysconf(_SC_OPEN_MAX);
+        return limit > 0 && limit < 1 << 20 ? static_cast<int>(limit) : 1 << 20;
+    }();
     // No handler of ours may run in the child while it shares our memory.
     sigset_t all;
     sigset_t previous;
@@ -74,7 +86,7 @@ int startChild(const char* path, char* const argv[], char* const envp[], const C
     ::pthread_sigmask(SIG_BLOCK, &all, &previous);
     volatile int failure = 0;
     const pid_t child = ::vfork();
-    if (child == 0) becomeChild(path, argv, envp, wiring, failure);
+    if (child == 0) becomeChild(path, argv, envp, wiring, descriptorLimit, failure);
     const int forkError = child < 0 ? errno : 0;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (forkError != 0) return forkError;
