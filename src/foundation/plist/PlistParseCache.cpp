@@ -5,6 +5,12 @@
 
 namespace velmora {
 
+namespace {
+// Larger answers are parsed every time rather than held: a full cache of
+// them would weigh more than the program.
+constexpr std::size_t kLargestRemembered = 256 * 1024;
+}  // namespace
+
 PlistParseResult PlistParseCache::parse(std::string_view bytes) {
     const std::size_t hash = std::hash<std::string_view>{}(bytes);
     {
@@ -18,7 +24,7 @@ PlistParseResult PlistParseCache::parse(std::string_view bytes) {
     }
     // Parsed outside the lock: another thread's lookup need not wait for it.
     PlistParseResult result = parsePlist(bytes);
-    if (capacity_ == 0) return result;
+    if (capacity_ == 0 || bytes.size() > kLargestRemembered) return result;
     std::lock_guard lock(mutex_);
     const bool known = std::any_of(entries_.begin(), entries_.end(),
                                    [&](const Entry& e) { return e.hash == hash && e.bytes == bytes; });

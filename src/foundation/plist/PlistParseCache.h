@@ -2,8 +2,8 @@
 // Parse results remembered by the exact bytes they came from. Tools polled
 // every few seconds mostly repeat their last answer word for word, and
 // reading a property list again costs far more than comparing its bytes.
-// Safe to use from several threads; holds at most `capacity` answers, the
-// least recently used going first.
+// Safe to use from several threads; holds at most `capacity` answers of up
+// to 256 KB each, the least recently used going first.
 #include <cstddef>
 #include <cstdint>
 #include <mutex>

@@ -28,6 +28,11 @@ TEST(PlistParseCache, AnswersAsTheParserDoesForTheSameBytes) {
         EXPECT_LE(cache.size(), 2u);
     }
     EXPECT_EQ(PlistParseCache(0).parse(a).value->string("Name"), "A");
+    // A very large answer is read but not held.
+    const std::string large = plistOf("<string>" + std::string(300 * 1024, 'x') + "</string>");
+    PlistParseCache fresh(2);
+    EXPECT_EQ(fresh.parse(large).value, parsePlist(large).value);
+    EXPECT_EQ(fresh.size(), 0u);
 }
 
 }  // namespace
