@@ -1,7 +1,5 @@
 #include "sim/services/SimProcessInspector.h"
 
-#include <unistd.h>
-
 namespace velmora::sim {
 
 WorkingDirectoryAnswer SimProcessInspector::workingDirectory(int processIdentifier) {
@@ -21,6 +19,9 @@ WorkingDirectoryAnswer SimProcessInspector::workingDirectory(int processIdentifi
     return {std::nullopt, "No such process"};
 }
 
-int SimProcessInspector::ownProcessIdentifier() const { return static_cast<int>(::getpid()); }
+// The program runs on the host, not among the simulated machine's processes,
+// whose numbers are the machine's own: the host's number for it could match
+// a simulated application's (host numbers wrap) and hide that application.
+int SimProcessInspector::ownProcessIdentifier() const { return -1; }
 
 }  // namespace velmora::sim

@@ -3,6 +3,7 @@
 // flows' waits and the scan timer; the scan-cost test runs on real queues.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -177,6 +178,22 @@ TEST_F(AppsSim, WorkingDirectoryOnAUsbVolumeIsTheSecondDisk) {
             EXPECT_EQ(a.diskDependencies, (std::vector<std::string>{"/dev/disk3s1s1"}));
         }
     }
+    launcher->stopMonitoring();
+}
+
+TEST_F(AppsSim, AnApplicationNumberedLikeTheHostProcessIsStillListed) {
+    // The simulated machine numbers its processes itself; the host reuses
+    // numbers, so one of them may well be this process's own.
+    const int pid = sim::MachineEditor(mac_.machine()).startApplication("Twin", "com.example.twin", 1.0, std::nullopt);
+    mac_.machine().update([&](sim::MachineState& state) {
+        for (auto& process : state.processes)
+            if (process.pid == pid) process.pid = static_cast<int>(::getpid());
+    });
+    auto launcher = AppLauncher::create(platform_);
+    launcher->startMonitoring();
+    scheduler_->runUntilIdle();
+    const auto apps = launcher->runningApps.get();
+    EXPECT_TRUE(std::any_of(apps.begin(), apps.end(), [](const AppInfo& a) { return a.bundleIdentifier == "com.example.twin"; }));
     launcher->stopMonitoring();
 }
 
