@@ -54,4 +54,19 @@ ChildEnvironment::ChildEnvironment(const LauncherOptions& options) {
 
 char* const* ChildEnvironment::block() const { return inherit_ ? environ : pointers_.data(); }
 
+std::vector<std::string> ChildEnvironment::entriesWith(const std::map<std::string, std::string>& extra) const {
+    std::vector<std::string> entries;
+    for (char* const* entry = block(); entry != nullptr && *entry != nullptr; ++entry) {
+        const std::string text(*entry);
+        const auto equals = text.find('=');
+        if (equals != std::string::npos && extra.count(text.substr(0, equals))) continue;
+        entries.push_back(text);
+    }
+    for (const auto& [name, value] : extra) {
+        if (name.empty() || name.find('=') != std::string::npos) continue;
+        entries.push_back(name + '=' + value);
+    }
+    return entries;
+}
+
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // without a system root or extra variables the children simply inherit the
 // program's live environment; otherwise a snapshot is taken with PATH limited
 // to the root's tool folders and the extra variables applied.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ public:
     ChildEnvironment& operator=(const ChildEnvironment&) = delete;
 
     char* const* block() const;
+    // The block's entries with `extra` added or replaced, for one child.
+    std::vector<std::string> entriesWith(const std::map<std::string, std::string>& extra) const;
 
 private:
     bool inherit_ = true;

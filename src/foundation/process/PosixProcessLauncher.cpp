@@ -17,6 +17,7 @@
 #include "foundation/process/ChildStart.h"
 #include "foundation/process/FileDescriptor.h"
 #include "foundation/process/HeldProcessGroup.h"
+#include "foundation/process/RunOutcomeText.h"
 #include "foundation/process/SpawnedChild.h"
 
 namespace velmora {
@@ -29,7 +30,6 @@ using Clock = SpawnedChild::Clock;
 // kernel; it is left to the reaper rather than blocking the caller.
 constexpr auto kAbandonAfterKill = std::chrono::seconds(1);
 constexpr std::size_t kReadChunk = 64 * 1024;
-constexpr std::size_t kLongestLoggedCommand = 300;
 
 std::string lastComponent(const std::string& path) {
     std::string trimmed = path;
@@ -51,34 +51,6 @@ std::string startFailureText(int error, const std::string& program) {
         default:
             return std::strerror(error);
     }
-}
-
-std::string formatSeconds(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", seconds);
-    return text;
-}
-
-// One line however long or multi-line the script is.
-std::string commandLine(const RunSpec& request) {
-    std::string line = request.program;
-    for (const std::string& argument : request.arguments) line += ' ' + argument;
-    std::string flat;
-    for (char c : line) {
-        if (c == '\n') {
-            flat += "\\n";
-        } else if (c == '\r') {
-            flat += "\\r";
-        } else {
-            flat += c;
-        }
-    }
-    if (flat.size() > kLongestLoggedCommand) {
-        std::size_t cut = kLongestLoggedCommand;
-        while (cut > 0 && (static_cast<unsigned char>(flat[cut]) & 0xC0) == 0x80) --cut;
-        flat = flat.substr(0, cut) + "…";
-    }
-    return flat;
 }
 
 Clock::duration toDuration(double seconds) {
@@ -168,8 +140,17 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& request) {
     argv.push_back(nullptr);
 
     pid_t pid = -1;
+    // Built before the start: nothing is allocated between vfork and exec.
+    std::vector<std::string> ownEntries;
+    std::vector<char*> ownBlock;
+    if (!request.environment.empty()) {
+        ownEntries = environment.entriesWith(request.environment);
+        for (std::string& entry : ownEntries) ownBlock.push_back(entry.data());
+        ownBlock.push_back(nullptr);
+    }
     const auto started = Clock::now();
-    const int spawnError = startChild(path.c_str(), argv.data(), environment.block(), wiring, pid);
+    const int spawnError =
+        startChild(path.c_str(), argv.data(), ownBlock.empty() ? environment.block() : ownBlock.data(), wiring, pid);
     output.write.reset();
     error.write.reset();
     if (spawnError != 0) {
@@ -194,18 +175,15 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& request) {
     if (overCap) {
         terminate(child);
         result.outcome = RunResult::Outcome::outputTooLarge;
-        result.errorDescription = "The process wrote more than " + std::to_string(options.outputCapBytes) +
-                                  " bytes of output and was terminated.";
-        report("⚠️ Çıktı sınırı aşıldı (" + std::to_string(options.outputCapBytes) +
-               " bayt), süreç grubu sonlandırıldı: " + commandLine(request));
+        result.errorDescription = outputCapDescription(options.outputCapBytes);
+        report(outputCapReport(request, options.outputCapBytes));
         return result;
     }
     if (timedOut && !child.exited()) {
         terminate(child);
         result.outcome = RunResult::Outcome::deadline;
-        result.errorDescription =
-            "The process didn’t finish within " + formatSeconds(deadlineSeconds) + " seconds and was terminated.";
-        report("⏱️ Süre aşıldı (" + formatSeconds(deadlineSeconds) + " sn), süreç grubu sonlandırıldı: " + commandLine(request));
+        result.errorDescription = deadlineDescription(deadlineSeconds);
+        report(deadlineReport(request, deadlineSeconds));
         return result;
     }
     // The child finished; whatever still holds a pipe is a background job it

@@ -2,6 +2,7 @@
 // How one child process is run: absolute program path, argument vector as is,
 // standard input inherited, each output stream's wiring, wait or not, and a
 // deadline. Results are values that tell the failures apart; nothing throws.
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,9 @@ struct RunSpec {
     // The run leaves background jobs that belong to the caller: once it has
     // exited, its process group is handed back in RunResult::jobs.
     bool keepJobs = false;
+    // Variables added to (or replacing in) the launcher's environment for
+    // this run only, e.g. a clock value that changes from run to run.
+    std::map<std::string, std::string> environment;
 };
 
 // The background jobs a finished run left in its process group, held for the
