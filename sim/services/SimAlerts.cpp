@@ -12,7 +12,7 @@ std::size_t SimAlerts::runModal(const AlertRequest& request) {
         chosen = machine_->update([&](MachineState& state) {
             const int answer = std::clamp(state.alertAnswer, 1, last);
             state.alerts.push_back(
-                {request.messageText, request.informativeText, request.buttons, answer, Machine::now()});
+                {request.messageText, request.informativeText, request.buttons, answer, clock_()});
             return answer;
         });
     } catch (const MachineError&) {

@@ -11,11 +11,13 @@ namespace velmora::sim {
 
 class SimAlerts final : public Alerts {
 public:
-    explicit SimAlerts(std::shared_ptr<Machine> machine) : machine_(std::move(machine)) {}
+    explicit SimAlerts(std::shared_ptr<Machine> machine, MachineClock clock = {})
+        : machine_(std::move(machine)), clock_(Machine::clockOr(std::move(clock))) {}
     std::size_t runModal(const AlertRequest& request) override;
 
 private:
     std::shared_ptr<Machine> machine_;
+    MachineClock clock_;
 };
 
 }  // namespace velmora::sim

@@ -2,8 +2,8 @@
 
 namespace velmora::sim {
 
-SimNotificationCenter::SimNotificationCenter(std::shared_ptr<Machine> machine)
-    : machine_(std::move(machine)), worker_([this] { workerLoop(); }) {}
+SimNotificationCenter::SimNotificationCenter(std::shared_ptr<Machine> machine, MachineClock clock)
+    : machine_(std::move(machine)), clock_(Machine::clockOr(std::move(clock))), worker_([this] { workerLoop(); }) {}
 
 SimNotificationCenter::~SimNotificationCenter() {
     {
@@ -79,14 +79,15 @@ void SimNotificationCenter::requestAuthorization(
 }
 
 void SimNotificationCenter::add(const NotificationRequest& request) {
-    enqueue([machine = machine_, request] {
+    // Posted now, on the caller's clock; the worker may get to it later.
+    enqueue([machine = machine_, request, posted = clock_()] {
         try {
             machine->update([&](MachineState& state) {
                 auto status = authorizationFromName(state.notificationAuthorization);
                 if (status == NotificationAuthorization::notDetermined || status == NotificationAuthorization::denied) {
                     return;  // not delivered, as for a user who has not allowed them
                 }
-                state.notifications.push_back({request.identifier, request.title, request.body, Machine::now()});
+                state.notifications.push_back({request.identifier, request.title, request.body, posted});
             });
         } catch (const MachineError&) {
         }

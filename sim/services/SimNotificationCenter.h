@@ -19,7 +19,7 @@ namespace velmora::sim {
 
 class SimNotificationCenter final : public NotificationCenter {
 public:
-    explicit SimNotificationCenter(std::shared_ptr<Machine> machine);
+    explicit SimNotificationCenter(std::shared_ptr<Machine> machine, MachineClock clock = {});
     ~SimNotificationCenter() override;
     SimNotificationCenter(const SimNotificationCenter&) = delete;
     SimNotificationCenter& operator=(const SimNotificationCenter&) = delete;
@@ -35,6 +35,7 @@ private:
     void workerLoop();
 
     std::shared_ptr<Machine> machine_;
+    MachineClock clock_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> work_;

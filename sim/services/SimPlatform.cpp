@@ -32,14 +32,14 @@ Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Sc
     jobs->endLeftovers();
     platform.processes =
         std::make_shared<LedgerLauncher>(std::make_shared<PosixProcessLauncher>(launcher, diagnostics), jobs);
-    platform.power = std::make_shared<SimPowerAssertions>(machine);
+    platform.power = std::make_shared<SimPowerAssertions>(machine, options.clock);
     platform.workspace = std::make_shared<SimWorkspace>(machine);
     platform.appleScript = std::make_shared<SimAppleScriptRunner>(machine);
-    platform.notifications = std::make_shared<SimNotificationCenter>(machine);
+    platform.notifications = std::make_shared<SimNotificationCenter>(machine, options.clock);
     platform.defaults = std::make_shared<FileUserDefaults>(dir + "/.velmora-sim/defaults", options.defaultsDomain, diagnostics);
     platform.strings = options.strings ? options.strings : std::make_shared<const StringTable>();
     platform.random = options.random ? options.random : std::make_shared<RandomSource>(RandomSource::fromEntropy().seed());
-    platform.alerts = std::make_shared<SimAlerts>(machine);
+    platform.alerts = std::make_shared<SimAlerts>(machine, options.clock);
     platform.bundle.identifier = options.defaultsDomain;
     platform.bundle.path = options.bundlePath ? *options.bundlePath : dir + "/Applications/Velmora.app";
     platform.processInspector = std::make_shared<SimProcessInspector>(machine);

@@ -11,6 +11,7 @@
 
 #include "foundation/process/PosixProcessLauncher.h"
 #include "platform/Platform.h"
+#include "sim/state/Machine.h"
 
 namespace velmora::sim {
 
@@ -23,6 +24,9 @@ struct SimulatedPlatformOptions {
     std::string defaultsDomain = "com.orrindel.velmora";
     // The running program's bundle; absent: DIR/Applications/Velmora.app.
     std::optional<std::string> bundlePath;
+    // The machine's clock for notification, alert and assertion times; empty:
+    // the host's wall clock. Read on the caller's thread only.
+    MachineClock clock;
 };
 
 Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Scheduler> scheduler,

@@ -29,7 +29,7 @@ int SimPowerAssertions::create(const std::string& type, int level, const std::st
             assertion.name = name;
             assertion.level = level;
             assertion.pid = static_cast<int>(::getpid());
-            assertion.created = Machine::now();
+            assertion.created = clock_();
             state.assertions.push_back(assertion);
             return assertion.id;
         });

@@ -17,7 +17,8 @@ public:
     static constexpr int kIOReturnBadArgument = -536870206;
     static constexpr int kIOReturnError = -536870212;
 
-    explicit SimPowerAssertions(std::shared_ptr<Machine> machine) : machine_(std::move(machine)) {}
+    explicit SimPowerAssertions(std::shared_ptr<Machine> machine, MachineClock clock = {})
+        : machine_(std::move(machine)), clock_(Machine::clockOr(std::move(clock))) {}
     ~SimPowerAssertions() override;
     SimPowerAssertions(const SimPowerAssertions&) = delete;
     SimPowerAssertions& operator=(const SimPowerAssertions&) = delete;
@@ -26,6 +27,7 @@ public:
 
 private:
     std::shared_ptr<Machine> machine_;
+    MachineClock clock_;
     std::mutex mutex_;
     std::set<std::uint32_t> made_;
 };

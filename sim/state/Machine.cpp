@@ -225,6 +225,8 @@ void Machine::clearJournal() {
     }
 }
 
+MachineClock Machine::clockOr(MachineClock clock) { return clock ? std::move(clock) : MachineClock(&Machine::now); }
+
 double Machine::now() {
     struct timespec ts {};
     ::clock_gettime(CLOCK_REALTIME, &ts);

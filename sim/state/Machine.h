@@ -13,6 +13,10 @@
 
 namespace velmora::sim {
 
+// Seconds since the Unix epoch as the machine reads them. The host's wall
+// clock unless a simulated life runs the machine on its virtual time.
+using MachineClock = std::function<double()>;
+
 struct JournalEntry {
     double time = 0;
     std::vector<std::string> argv;  // argv[0] is the tool's program name (e.g. "diskutil")
@@ -46,6 +50,8 @@ public:
     void clearJournal();
 
     static double now();  // host wall clock, seconds since the Unix epoch
+    // `clock`, or the host wall clock when it is empty.
+    static MachineClock clockOr(MachineClock clock);
 
 private:
     void lockedUpdate(const std::function<void(MachineState&)>& change);

@@ -155,9 +155,9 @@ UsbDevice* findUsbDevice(MachineState& state, const std::string& key) {
     return nullptr;
 }
 
-LogEntry kernelLine(const std::string& message) {
+LogEntry kernelLine(double time, const std::string& message) {
     LogEntry entry;
-    entry.time = Machine::now();
+    entry.time = time;
     entry.process = "kernel";
     entry.pid = 0;
     entry.message = message;
@@ -253,9 +253,9 @@ std::string MachineEditor::plug(const PlugOptions& options) {
         }
 
         state.usbDevices.push_back(device);
-        state.log.push_back(kernelLine("USBMSC Identifier (non-unique): " + device.serialNumber + " " +
+        state.log.push_back(kernelLine(clock_(), "USBMSC Identifier (non-unique): " + device.serialNumber + " " +
                                        hex4(device.vendorId) + " " + hex4(device.productId) + " 0x100, 3"));
-        state.log.push_back(kernelLine("AppleUSBHostPort@" + hex8(device.locationId) +
+        state.log.push_back(kernelLine(clock_(), "AppleUSBHostPort@" + hex8(device.locationId) +
                                        ": AppleUSBHostPort::attach: " + device.productName + " attached at address " +
                                        std::to_string(device.address)));
         for (auto& d : added) state.disks.push_back(std::move(d));
@@ -304,7 +304,7 @@ void MachineEditor::unplug(const std::string& identifier) {
         }
         state.disks.erase(std::remove_if(state.disks.begin(), state.disks.end(), behind), state.disks.end());
         if (UsbDevice* device = key.empty() ? nullptr : findUsbDevice(state, key)) {
-            state.log.push_back(kernelLine("AppleUSBHostPort@" + hex8(device->locationId) +
+            state.log.push_back(kernelLine(clock_(), "AppleUSBHostPort@" + hex8(device->locationId) +
                                            ": AppleUSBHostPort::disconnect: " + device->productName +
                                            " detached from address " + std::to_string(device->address)));
             state.usbDevices.erase(std::remove_if(state.usbDevices.begin(), state.usbDevices.end(),
@@ -333,7 +333,7 @@ void MachineEditor::unmount(const std::string& identifier) {
 
 void MachineEditor::appendLog(const std::string& message, const std::string& process, int pid) {
     machine_.update([&](MachineState& state) {
-        LogEntry entry = kernelLine(message);
+        LogEntry entry = kernelLine(clock_(), message);
         entry.process = process;
         entry.pid = pid;
         state.log.push_back(std::move(entry));
@@ -344,9 +344,9 @@ void MachineEditor::addEnumerationFailures(int count, const std::string& name) {
     machine_.update([&](MachineState& state) {
         for (int i = 0; i < count; ++i) {
             std::string subject = name.empty() ? std::string() : " " + name;
-            state.log.push_back(kernelLine(
+            state.log.push_back(kernelLine(clock_(),
                 "AppleUSB20HubPort@14420000: AppleUSBHostPort::disconnect: persistent enumeration failures" + subject));
-            state.log.push_back(kernelLine("AppleUSB20HubPort@14420000: AppleUSBHostPort::createDevice: failed to create device" +
+            state.log.push_back(kernelLine(clock_(), "AppleUSB20HubPort@14420000: AppleUSBHostPort::createDevice: failed to create device" +
                                            subject));
         }
     });
@@ -381,7 +381,7 @@ int MachineEditor::startApplication(const AppStartOptions& options) {
         process.localizedName = options.name;
         process.bundlePath = path;
         process.activationPolicy = options.activationPolicy;
-        process.launchTime = Machine::now() - options.launchedSecondsAgo;
+        process.launchTime = clock_() - options.launchedSecondsAgo;
         process.workingDirectory = options.workingDirectory;
         state.processes.push_back(process);
         return process.pid;

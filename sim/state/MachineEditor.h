@@ -38,7 +38,9 @@ public:
     // Longest delay a slow tool may be given: a run still ends within its caller's patience.
     static constexpr double maximumSlowSeconds = 3600;
 
-    explicit MachineEditor(Machine& machine) : machine_(machine) {}
+    // `clock` dates log lines and application launches; empty: the host's wall clock.
+    explicit MachineEditor(Machine& machine, MachineClock clock = {})
+        : machine_(machine), clock_(Machine::clockOr(std::move(clock))) {}
 
     static bool isKnownBridge(const std::string& bridge);
     static bool isKnownFileSystem(const std::string& fileSystem);
@@ -72,6 +74,7 @@ public:
 
 private:
     Machine& machine_;
+    MachineClock clock_;
 };
 
 }  // namespace velmora::sim

@@ -60,6 +60,17 @@ double timeScale() {
     return scale;
 }
 
+// A simulated life hands each tool process its virtual clock in
+// VELMORA_SIM_NOW (seconds since the Unix epoch, as the program's scheduler
+// reads it when the process starts); otherwise tools read the host's clock.
+double machineNow() {
+    const char* text = std::getenv("VELMORA_SIM_NOW");
+    if (text == nullptr || *text == '\0') return velmora::sim::Machine::now();
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    return end != text && *end == '\0' && value > 0 ? value : velmora::sim::Machine::now();
+}
+
 void realSleep(double seconds) {
     seconds *= timeScale();
     struct timespec wait {};
@@ -102,7 +113,7 @@ int main(int argc, char** argv) {
     request.tool = tool;
     request.arguments = std::move(args);
     request.invokedAs = invokedAs;
-    request.now = velmora::sim::Machine::now();
+    request.now = machineNow();
     request.sleeper = realSleep;
     velmora::sim::ToolRunResult result = velmora::sim::ToolRunner::run(machine, request);
     if (result.hangs) {
