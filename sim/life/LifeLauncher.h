@@ -1,9 +1,13 @@
 #pragma once
-// The life run's process launcher: every deadline shrinks by the run's time
-// scale (the stand-in tools' own waits shrink by the same factor), and each
-// run notes the dispatch context it was started from, so a tool run on the
-// main thread is caught.
+// The life run's process launcher. A run of one of the machine's stand-in
+// tools happens in-process on virtual time; every other run (scripts, and
+// the tools they start) is a real process, whose deadline shrinks by the
+// run's time scale (the stand-in tools' own waits shrink by the same factor)
+// and which reads the virtual clock from VELMORA_SIM_NOW. Each run notes the
+// dispatch context it was started from, so a tool run on the main thread is
+// caught.
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -12,6 +16,7 @@
 
 #include "foundation/process/ProcessLauncher.h"
 #include "sim/life/LifeJobs.h"
+#include "sim/life/InProcessTools.h"
 
 namespace velmora::life {
 
@@ -20,21 +25,22 @@ public:
     // `stall(seconds)` keeps the calling context busy for that much virtual time.
     LifeLauncher(std::shared_ptr<ProcessLauncher> inner, double timeScale, double defaultDeadline,
                  std::function<std::string()> context, std::function<void(double)> stall,
-                 std::function<void()> beforeRun)
+                 std::function<void()> beforeRun, sim::MachineClock clock, const std::string& machineDir,
+                 std::shared_ptr<Diagnostics> diagnostics, std::size_t outputCapBytes)
         : inner_(std::move(inner)),
           scale_(timeScale),
           defaultDeadline_(defaultDeadline),
           context_(std::move(context)),
           stall_(std::move(stall)),
-          beforeRun_(std::move(beforeRun)) {}
+          beforeRun_(std::move(beforeRun)),
+          clock_(clock),
+          tools_(machineDir, clock, std::move(diagnostics), outputCapBytes) {}
 
     // Never below one real second: a plain tool run must still fit on a busy machine.
     static constexpr double minimumDeadlineSeconds = 1.0;
 
     RunResult run(const RunSpec& request) override {
-        RunSpec scaled = request;
-        scaled.deadlineSeconds =
-            std::max(minimumDeadlineSeconds, request.deadlineSeconds.value_or(defaultDeadline_) * scale_);
+        const double deadline = request.deadlineSeconds.value_or(defaultDeadline_);
         beforeRun_();
         const std::string context = context_();
         {
@@ -42,6 +48,21 @@ public:
             ++runs_;
             if (context == "main") mainThreadRuns_.push_back(request.program);
         }
+        // Outside any block nothing is there to stall.
+        auto stallCaller = [&](double seconds) {
+            if (!context.empty()) stall_(seconds);
+        };
+        if (auto result = tools_.run(request, deadline, stallCaller)) {
+            std::lock_guard lock(mutex_);
+            ++inProcessRuns_;
+            if (result->outcome == RunResult::Outcome::deadline) ++deadlines_;
+            return std::move(*result);
+        }
+        RunSpec scaled = request;
+        scaled.deadlineSeconds = std::max(minimumDeadlineSeconds, deadline * scale_);
+        char now[32];
+        std::snprintf(now, sizeof now, "%.3f", clock_());
+        scaled.environment["VELMORA_SIM_NOW"] = now;
         RunResult result = inner_->run(scaled);
         if (result.jobs) result.jobs = jobs_->watch(std::move(result.jobs), result.pid);
         if (result.outcome == RunResult::Outcome::deadline) {
@@ -51,7 +72,7 @@ public:
             }
             // A run is otherwise instant in virtual time; one that waited out
             // its deadline cost the caller the whole deadline.
-            if (!context.empty()) stall_(request.deadlineSeconds.value_or(defaultDeadline_));
+            stallCaller(deadline);
         }
         return result;
     }
@@ -64,6 +85,10 @@ public:
     long runs() const {
         std::lock_guard lock(mutex_);
         return runs_;
+    }
+    long inProcessRuns() const {
+        std::lock_guard lock(mutex_);
+        return inProcessRuns_;
     }
     long deadlines() const {
         std::lock_guard lock(mutex_);
@@ -78,9 +103,12 @@ private:
     std::function<void(double)> stall_;
     std::function<void()> beforeRun_;
     std::shared_ptr<InstanceJobs> jobs_ = std::make_shared<InstanceJobs>();
+    sim::MachineClock clock_;
+    InProcessTools tools_;
     mutable std::mutex mutex_;
     std::vector<std::string> mainThreadRuns_;
     long runs_ = 0;
+    long inProcessRuns_ = 0;
     long deadlines_ = 0;
 };
 

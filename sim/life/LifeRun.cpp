@@ -130,10 +130,17 @@ void LifeRun::launch() {
     platformOptions.launcher.defaultDeadlineSeconds = kDefaultDeadlineSeconds;
     platformOptions.launcher.terminateGraceSeconds = 0.2;
     platformOptions.launcher.environment["VELMORA_SIM_TIME_SCALE"] = std::to_string(options_.timeScale);
+    std::weak_ptr<VirtualScheduler> weakScheduler = program->scheduler;
+    // The machine's clock is the program's: notifications, alerts and
+    // assertions are dated in virtual time, as the tools' answers are.
+    const sim::MachineClock virtualClock = [weakScheduler, this] {
+        auto scheduler = weakScheduler.lock();
+        return scheduler ? secondsSinceEpoch(scheduler->now()) : clock_;
+    };
+    platformOptions.clock = virtualClock;
     platformOptions.random = std::make_shared<RandomSource>(options_.seed + static_cast<std::uint64_t>(figures_.launches));
     auto diagnostics = std::make_shared<TrailDiagnostics>([this](const std::string& line) { event("  | " + line); });
     program->platform = sim::makeSimulatedPlatform(options_.dir, program->recording, diagnostics, platformOptions);
-    std::weak_ptr<VirtualScheduler> weakScheduler = program->scheduler;
     program->launcher = std::make_shared<LifeLauncher>(program->platform.processes, options_.timeScale,
                                                        kDefaultDeadlineSeconds, [weakScheduler] {
                                                            auto scheduler = weakScheduler.lock();
@@ -145,7 +152,9 @@ void LifeRun::launch() {
                                                        [this, weakScheduler] {
                                                            auto scheduler = weakScheduler.lock();
                                                            if (scheduler) endFaultWindow(secondsSinceEpoch(scheduler->now()));
-                                                       });
+                                                       },
+                                                       virtualClock, sim::MachineFolder::absolute(options_.dir),
+                                                       diagnostics, platformOptions.launcher.outputCapBytes);
     program->platform.processes = program->launcher;
     program->systemMonitor = SharedSystemMonitor::create(program->platform);
     auto windows = MainWindowController::create(std::make_shared<HeadlessWindowHost>(),
@@ -160,6 +169,7 @@ void LifeRun::launch() {
 void LifeRun::quit() {
     if (!program_) return;
     figures_.toolRuns += program_->launcher->runs();
+    figures_.inProcessToolRuns += program_->launcher->inProcessRuns();
     figures_.deadlines += program_->launcher->deadlines();
     program_->delegate->applicationWillTerminate();
     advance(1);
@@ -176,6 +186,7 @@ void LifeRun::kill() {
     if (!program_) return;
     ++figures_.kills;
     figures_.toolRuns += program_->launcher->runs();
+    figures_.inProcessToolRuns += program_->launcher->inProcessRuns();
     figures_.deadlines += program_->launcher->deadlines();
     // From here nothing the instance holds is ended; its kept group leaders
     // are reaped, and its assertions released, as the system does for a dead
@@ -213,6 +224,21 @@ bool LifeRun::killInsideWrite(const Step& step, FileUserDefaults::WriteStage sta
     event(killed ? "    stopped inside a settings write" : "    no settings write came; killed after the wait");
     kill();
     return killed;
+}
+
+void LifeRun::reportHour(double wall) {
+    ++hoursReported_;
+    long inProcess = figures_.inProcessToolRuns;
+    long all = figures_.toolRuns;
+    if (program_) {
+        inProcess += program_->launcher->inProcessRuns();
+        all += program_->launcher->runs();
+    }
+    out() << "hour " << hoursReported_ << ": " << figures_.steps << " steps, wall " << static_cast<long>(wall)
+          << " s; tool runs this hour " << inProcess - hourInProcessRuns_ << " in-process, "
+          << (all - inProcess) - (hourToolRuns_ - hourInProcessRuns_) << " real processes" << std::endl;
+    hourInProcessRuns_ = inProcess;
+    hourToolRuns_ = all;
 }
 
 std::vector<ProcessIdentity> LifeRun::machineProcesses() const {
@@ -285,7 +311,7 @@ void LifeRun::endFaultWindow(double now) {
     if (!faultWindowEnd_ || now < *faultWindowEnd_) return;
     faultWindowEnd_.reset();
     sim::Machine machine(options_.dir);
-    for (const auto& tool : faultedTools()) sim::MachineEditor(machine).setToolFault(tool, sim::ToolFault::none);
+    for (const auto& tool : faultedTools()) sim::MachineEditor(machine, [now] { return now; }).setToolFault(tool, sim::ToolFault::none);
     event("    hang/slow fault over");
 }
 
@@ -312,7 +338,7 @@ void LifeRun::advance(double seconds) {
 
 void LifeRun::apply(const Step& step) {
     sim::Machine machine(options_.dir);
-    sim::MachineEditor editor(machine);
+    sim::MachineEditor editor(machine, [this] { return clock_; });
     auto& model = *program_->model;
     switch (step.kind) {
         case StepKind::plugDisk: {
@@ -530,6 +556,17 @@ Observation LifeRun::observe(bool quiet) {
     } else if (!leftByKill_.empty()) {
         o.leftProcesses = stillRunning(leftByKill_);
     }
+
+    std::map<std::string, std::set<std::string>> listedBeforeMark;
+    for (const auto& [monitor, disks] : o.monitors) {
+        const auto& carried = listedBeforeMark_[monitor];
+        for (const auto& disk : disks) {
+            if (!disk.marked && (!o.storedMarks.count(disk.id) || carried.count(disk.id)))
+                listedBeforeMark[monitor].insert(disk.id);
+        }
+    }
+    listedBeforeMark_ = listedBeforeMark;
+    o.listedBeforeMark = std::move(listedBeforeMark);
     for (int n = 1; n <= 3; ++n)
         if (std::filesystem::exists(canary(n))) o.canariesPresent.push_back(canary(n));
     return o;
@@ -586,10 +623,7 @@ int LifeRun::run() {
             event("step " + std::to_string(figures_.steps) + " @" + std::to_string(static_cast<long>(clock_ - start)) +
                   "s (wall " + std::to_string(static_cast<long>(wall)) + "s): " + describe(step));
             apply(step);
-            if (clock_ - start_ >= 3600.0 * static_cast<double>(hoursReported_ + 1)) {
-                ++hoursReported_;
-                out() << "hour " << hoursReported_ << ": " << figures_.steps << " steps" << std::endl;
-            }
+            if (clock_ - start_ >= 3600.0 * static_cast<double>(hoursReported_ + 1)) reportHour(wall);
             if (step.kind == StepKind::relaunch) {
                 quit();
                 if (!check(observe(false), step)) return 1;

@@ -37,6 +37,7 @@ struct LifeFigures {
     long faultsInjected = 0;
     long checks = 0;
     long toolRuns = 0;
+    long inProcessToolRuns = 0;  // of toolRuns: stand-in tools run without a process
     long deadlines = 0;
     long launches = 0;
     long kills = 0;             // kill -9, those inside a settings write among them
@@ -76,6 +77,7 @@ private:
     std::string canary(int n) const;
     std::ostream& out();
     long endLeftoverProcesses();
+    void reportHour(double wall);
 
     LifeOptions options_;
     LifeFigures figures_;
@@ -83,6 +85,8 @@ private:
     double clock_ = 0;  // virtual seconds since the Unix epoch
     double start_ = 0;
     long hoursReported_ = 0;
+    long hourToolRuns_ = 0;  // totals when the last hour was reported
+    long hourInProcessRuns_ = 0;
     std::optional<double> faultWindowEnd_;
     std::deque<std::string> events_;
     std::vector<std::string> plugged_;
@@ -99,6 +103,7 @@ private:
     std::vector<std::string> leftAfterQuit_;
     std::size_t descriptorBound_ = 0;
     std::size_t threadBound_ = 0;
+    std::map<std::string, std::set<std::string>> listedBeforeMark_;
     long appCounter_ = 0;
     long diskCounter_ = 0;
 };

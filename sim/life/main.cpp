@@ -100,6 +100,9 @@ int main(int argc, char** argv) {
     out << (status == 0 ? "PASS" : "FAIL") << ": seed " << options.seed << ", " << f.steps << " steps, "
               << f.faultsInjected << " faults injected, " << f.checks << " checks, " << f.launches << " launches, "
               << f.kills << " kill -9 (" << f.killsInWrite << " inside a settings write), " << f.toolRuns << " tool runs ("
-              << f.deadlines << " hit a deadline), " << static_cast<long>(wall) << " s wall; tool output in " << log << std::endl;
+              << f.inProcessToolRuns << " in-process, " << f.toolRuns - f.inProcessToolRuns << " real processes; "
+              << f.deadlines << " hit a deadline), " << static_cast<long>(wall) << " s wall ("
+              << (wall > 0 ? f.virtualHours * 3600 / wall : 0) << " simulated seconds a second); tool output in "
+              << log << std::endl;
     return status;
 }
