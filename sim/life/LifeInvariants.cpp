@@ -32,6 +32,8 @@ std::optional<std::string> checkMarksKept(const Observation& o) {
     if (!o.running || !o.quiet) return std::nullopt;
     for (const auto& [monitor, disks] : o.monitors) {
         for (const auto& disk : disks) {
+            const auto before = o.listedBeforeMark.find(monitor);
+            if (before != o.listedBeforeMark.end() && before->second.count(disk.id)) continue;
             if (o.storedMarks.count(disk.id) && !disk.marked)
                 return monitor + " shows " + disk.id + " unmarked though its mark is stored";
         }

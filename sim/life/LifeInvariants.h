@@ -22,6 +22,10 @@ struct Observation {
     std::set<std::string> machineDisks;  // whole disks that are not images
     std::set<std::string> storedMarks;   // the defaults file's list
     std::set<std::string> marksMade;     // every mark the program reported so far
+    // By monitor: disks it has listed without a break since before their mark
+    // was stored. A monitor learns a mark when a disk connects; one made
+    // through another monitor shows only after the disk comes back.
+    std::map<std::string, std::set<std::string>> listedBeforeMark;
     bool defaultsParse = true;
     int assertionsOfOurs = 0;
     // Blocks waiting per context (serial queue label), and the most any one

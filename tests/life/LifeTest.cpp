@@ -125,6 +125,12 @@ TEST(LifeInvariants, EachCheckerCatchesItsPlantedViolation) {
     Observation running = healthy();
     running.assertionsOfOurs = 3;
     EXPECT_FALSE(checkAssertionsAfterQuit(running));
+    // A monitor that listed the disk before another one marked it learns the
+    // mark only when the disk comes back.
+    Observation listedEarlier = healthy();
+    listedEarlier.monitors["delegate"][1].marked = false;
+    listedEarlier.listedBeforeMark["delegate"] = {"disk4"};
+    EXPECT_FALSE(checkMarksKept(listedEarlier));
 }
 
 }  // namespace
