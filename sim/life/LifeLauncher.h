@@ -26,7 +26,7 @@ public:
     LifeLauncher(std::shared_ptr<ProcessLauncher> inner, double timeScale, double defaultDeadline,
                  std::function<std::string()> context, std::function<void(double)> stall,
                  std::function<void()> beforeRun, sim::MachineClock clock, const std::string& machineDir,
-                 std::shared_ptr<Diagnostics> diagnostics, std::size_t outputCapBytes)
+                 std::shared_ptr<Diagnostics> diagnostics, std::size_t outputCapBytes, bool inProcessTools = true)
         : inner_(std::move(inner)),
           scale_(timeScale),
           defaultDeadline_(defaultDeadline),
@@ -34,7 +34,8 @@ public:
           stall_(std::move(stall)),
           beforeRun_(std::move(beforeRun)),
           clock_(clock),
-          tools_(machineDir, clock, std::move(diagnostics), outputCapBytes) {}
+          tools_(machineDir, clock, std::move(diagnostics), outputCapBytes),
+          inProcessTools_(inProcessTools) {}
 
     // Never below one real second: a plain tool run must still fit on a busy machine.
     static constexpr double minimumDeadlineSeconds = 1.0;
@@ -52,7 +53,7 @@ public:
         auto stallCaller = [&](double seconds) {
             if (!context.empty()) stall_(seconds);
         };
-        if (auto result = tools_.run(request, deadline, stallCaller)) {
+        if (auto result = inProcessTools_ ? tools_.run(request, deadline, stallCaller) : std::nullopt) {
             std::lock_guard lock(mutex_);
             ++inProcessRuns_;
             if (result->outcome == RunResult::Outcome::deadline) ++deadlines_;
@@ -105,6 +106,7 @@ private:
     std::shared_ptr<InstanceJobs> jobs_ = std::make_shared<InstanceJobs>();
     sim::MachineClock clock_;
     InProcessTools tools_;
+    bool inProcessTools_;
     mutable std::mutex mutex_;
     std::vector<std::string> mainThreadRuns_;
     long runs_ = 0;

@@ -154,7 +154,8 @@ void LifeRun::launch() {
                                                            if (scheduler) endFaultWindow(secondsSinceEpoch(scheduler->now()));
                                                        },
                                                        virtualClock, sim::MachineFolder::absolute(options_.dir),
-                                                       diagnostics, platformOptions.launcher.outputCapBytes);
+                                                       diagnostics, platformOptions.launcher.outputCapBytes,
+                                                       options_.inProcessTools);
     program->platform.processes = program->launcher;
     program->systemMonitor = SharedSystemMonitor::create(program->platform);
     auto windows = MainWindowController::create(std::make_shared<HeadlessWindowHost>(),

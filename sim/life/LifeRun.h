@@ -28,6 +28,8 @@ struct LifeOptions {
     double timeScale = 0.01;
     std::string scenarioFolder;
     std::string toolBinary;
+    // false: every tool run is a real process too (to compare the two).
+    bool inProcessTools = true;
     bool verbose = false;  // every event on standard output
     std::ostream* report = nullptr;  // violations and progress; null: standard output
 };

@@ -1,9 +1,9 @@
 #!/bin/sh
-# CI's simulated life: a short run with a fresh seed (printed, so a failure
+# CI's simulated life: an hour with a fresh seed (printed, so a failure
 # can be replayed), then every kept seed from the seeds file.
-# usage: ci-life.sh VELMORA_LIFE SEEDS_FILE WORK_DIR HOURS
+# usage: ci-life.sh VELMORA_LIFE SEEDS_FILE WORK_DIR [HOURS, default 1]
 set -u
-life=$1 seeds=$2 work=$3 hours=$4
+life=$1 seeds=$2 work=$3 hours=${4:-1}
 status=0
 seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
 echo "fresh seed $seed"

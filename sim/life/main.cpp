@@ -1,4 +1,4 @@
-// velmora-life DIR --seed S --hours H [--faults LIST] [--scale F] [--verbose]
+// velmora-life DIR --seed S --hours H [--faults LIST] [--scale F] [--real-tools] [--verbose]
 // One seeded simulated life of the program against a fresh simulated Mac in
 // DIR; exits 0 when every invariant held, 1 after the first violation.
 #include <fcntl.h>
@@ -30,7 +30,7 @@ std::string selfFolder() {
 
 int usage() {
     std::cerr << "usage: velmora-life DIR --seed S --hours H [--faults hang,slow,fail,garble,missing,truncate,nonUTF8,huge|none] [--scale F] "
-                 "[--verbose]\n";
+                 "[--real-tools] [--verbose]\n";
     return 64;
 }
 
@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
                 for (std::string kind; std::getline(list, kind, ',');)
                     if (kind != "none") options.faults.push_back(kind);
                 if (options.faults.empty()) options.faults.push_back("none");
+            } else if (arg == "--real-tools") {
+                options.inProcessTools = false;
             } else if (arg == "--verbose") {
                 options.verbose = true;
             } else if (!arg.empty() && arg[0] != '-' && options.dir.empty()) {
