@@ -318,17 +318,11 @@ void LifeRun::endFaultWindow(double now) {
 
 void LifeRun::installScaledSleep() {
     // Scripts find `sleep` among the machine's host utilities; in a life it
-    // waits the scaled time, as the stand-in tools do.
+    // is the stand-in binary's, which waits the scaled time as the stand-in
+    // tools do: one process where a wrapper script took three.
     const std::string path = sim::ToolTree::hostUtilityFolder(sim::MachineFolder::absolute(options_.dir)) + "/sleep";
     std::filesystem::remove(path);
-    std::ofstream script(path);
-    script << "#!/bin/sh\n"
-              "exec /usr/bin/sleep \"$(/usr/bin/awk -v s=\"${1:-0}\" -v f=\"${VELMORA_SIM_TIME_SCALE:-1}\" "
-              "'BEGIN { printf \"%.3f\", s * f }')\"\n";
-    script.close();
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                                           std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
-                                           std::filesystem::perms::others_exec);
+    std::filesystem::create_symlink(sim::MachineFolder::absolute(options_.toolBinary), path);
 }
 
 void LifeRun::advance(double seconds) {

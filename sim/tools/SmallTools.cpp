@@ -1,6 +1,9 @@
 // The tools with little to say: purge (root only), memory_pressure (a
-// report), caffeinate (a short wait) and sync.
+// report), caffeinate (a short wait), sync, and sleep (the machine's own
+// only in a simulated life, where its wait follows the life's time scale).
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "sim/tools/TextFormat.h"
 #include "sim/tools/Tools.h"
@@ -103,5 +106,20 @@ int runCaffeinate(ToolContext& ctx, const ToolArguments& args) {
 }
 
 int runSync(ToolContext&, const ToolArguments&) { return 0; }
+
+int runSleep(ToolContext& ctx, const ToolArguments& args) {
+    double seconds = -1;
+    if (args.size() == 1 && !args[0].empty()) {
+        char* end = nullptr;
+        seconds = std::strtod(args[0].c_str(), &end);
+        if (*end != '\0' || !std::isfinite(seconds)) seconds = -1;
+    }
+    if (seconds < 0) {
+        ctx.err += "usage: sleep seconds\n";
+        return 1;
+    }
+    ctx.sleep(seconds);
+    return 0;
+}
 
 }  // namespace velmora::sim

@@ -36,6 +36,7 @@ ToolFunction toolNamed(const std::string& name) {
         {"memory_pressure", runMemoryPressure},
         {"caffeinate", runCaffeinate},
         {"sync", runSync},
+        {"sleep", runSleep},
     };
     for (const auto& entry : table) {
         if (entry.name == name) return entry.function;

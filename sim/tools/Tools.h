@@ -37,6 +37,7 @@ int runPurge(ToolContext&, const ToolArguments&);
 int runMemoryPressure(ToolContext&, const ToolArguments&);
 int runCaffeinate(ToolContext&, const ToolArguments&);
 int runSync(ToolContext&, const ToolArguments&);
+int runSleep(ToolContext&, const ToolArguments&);
 
 // The function for a program name, or null.
 ToolFunction toolNamed(const std::string& name);

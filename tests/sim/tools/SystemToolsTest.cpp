@@ -223,6 +223,10 @@ TEST_F(SystemToolsTest, SmallToolsAnswerLikeTheirOriginals) {
     EXPECT_EQ(run("caffeinate", {"-u", "-t", "1"}).exitStatus, 0);
     EXPECT_EQ(run("caffeinate", {"-t", "600"}).exitStatus, 0);
     EXPECT_EQ(slept_, (std::vector<double>{1.0, 1.0})) << "never longer than a second";
+    EXPECT_EQ(run("sleep", {"2.5"}).exitStatus, 0);
+    EXPECT_EQ(slept_.back(), 2.5);
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{}, {"x"}, {"-1"}, {"1", "2"}, {"nan"}})
+        EXPECT_EQ(run("sleep", bad).err, "usage: sleep seconds\n");
 
     auto pressure = run("memory_pressure", {"-s", "2"});
     EXPECT_EQ(pressure.exitStatus, 0);
