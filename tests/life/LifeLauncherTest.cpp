@@ -36,13 +36,13 @@ struct Rig {
             nullptr, options.launcher.outputCapBytes);
     }
     RunResult run(const std::string& program, std::vector<std::string> arguments, double deadline = 60) {
-        RunSpec spec;
-        spec.program = program;
-        spec.arguments = std::move(arguments);
-        spec.output = OutputWiring::pipe;
-        spec.error = ErrorWiring::mergeIntoOutput;
-        spec.deadlineSeconds = deadline;
-        return launcher->run(spec);
+        RunSpec request;
+        request.program = program;
+        request.arguments = std::move(arguments);
+        request.output = OutputWiring::pipe;
+        request.error = ErrorWiring::mergeIntoOutput;
+        request.deadlineSeconds = deadline;
+        return launcher->run(request);
     }
 };
 
