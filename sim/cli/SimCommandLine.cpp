@@ -1,6 +1,5 @@
 #include "SimCommandLine.h"
 
-#include <climits>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -189,16 +188,6 @@ std::string displayArgument(const std::string& arg) {
     return quoted + "'";
 }
 
-std::string selfFolder() {
-    char path[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = '\0';
-    std::string self(path);
-    auto slash = self.rfind('/');
-    return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
-}
-
 bool isFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -274,7 +263,7 @@ int SimCommandLine::run(const std::vector<std::string>& arguments) {
 int SimCommandLine::init(const std::vector<std::string>& args) {
     auto p = parse(args, {"--scenario", "--scenario-file", "--tool"});
     if (!p.error.empty() || p.positional.size() != 1) return usage("init");
-    std::string tool = p.option("--tool").value_or(selfFolder() + "/velmora-sim-tool");
+    std::string tool = p.option("--tool").value_or(ToolTree::programFolder() + "/velmora-sim-tool");
     if (!isFile(tool)) return fail("cannot find the stand-in tool binary " + tool + " (use --tool PATH)");
     tool = MachineFolder::absolute(tool);
     std::string dir = MachineFolder::absolute(p.positional[0]);
@@ -283,7 +272,7 @@ int SimCommandLine::init(const std::vector<std::string>& args) {
     if (auto file = p.option("--scenario-file")) {
         initial = ScenarioLibrary::loadFile(*file, dir, now);
     } else {
-        initial = ScenarioLibrary(ScenarioLibrary::folderFor(selfFolder()))
+        initial = ScenarioLibrary(ScenarioLibrary::folderFor(ToolTree::programFolder()))
                       .load(p.option("--scenario").value_or("default"), dir, now);
     }
     MachineFolder::create(dir, initial, tool);

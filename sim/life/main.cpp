@@ -8,7 +8,6 @@
 #include <ext/stdio_filebuf.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -16,17 +15,9 @@
 
 #include "sim/life/LifeRun.h"
 #include "sim/state/ScenarioLibrary.h"
+#include "sim/state/ToolTree.h"
 
 namespace {
-
-std::string selfFolder() {
-    char path[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = '\0';
-    std::string self(path);
-    return self.substr(0, self.rfind('/'));
-}
 
 int usage() {
     std::cerr << "usage: velmora-life DIR --seed S --hours H [--faults hang,slow,fail,garble,missing,truncate,nonUTF8,huge|none] [--scale F] "
@@ -74,8 +65,8 @@ int main(int argc, char** argv) {
     }
     if (options.dir.empty() || options.hours <= 0 || options.timeScale <= 0) return usage();
     if (!seeded) options.seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    options.scenarioFolder = velmora::sim::ScenarioLibrary::folderFor(selfFolder());
-    options.toolBinary = selfFolder() + "/velmora-sim-tool";
+    options.scenarioFolder = velmora::sim::ScenarioLibrary::folderFor(velmora::sim::ToolTree::programFolder());
+    options.toolBinary = velmora::sim::ToolTree::programFolder() + "/velmora-sim-tool";
 
     // The stand-in tools and scripts write to the descriptors they inherit;
     // their output goes to a log beside DIR, the run's report stays here.

@@ -1,5 +1,6 @@
 #include "sim/state/ToolTree.h"
 
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -162,6 +163,15 @@ void ToolTree::restoreTool(const std::string& machineDir, const std::string& too
     for (const auto& link : links()) {
         if (link.tool == tool) replaceLink(binary, machineDir + "/" + link.path);
     }
+}
+
+std::string ToolTree::programFolder() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    const std::string self(path, static_cast<std::size_t>(n));
+    const auto slash = self.rfind('/');
+    return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
 }
 
 }  // namespace velmora::sim

@@ -24,6 +24,9 @@ public:
     // The tool's name for a program path relative to the root, or "".
     static std::string toolForPath(const std::string& relativePath);
     static bool isKnownTool(const std::string& tool);
+    // The folder of the running program's binary: velmora-sim and
+    // velmora-life find the stand-in binary and the scenarios beside it.
+    static std::string programFolder();
 
     // Creates every link (replacing stale ones) and remembers the binary so a
     // removed tool can be restored later.
