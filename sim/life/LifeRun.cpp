@@ -41,6 +41,10 @@ constexpr std::size_t kKeptEvents = 50;
 constexpr double kQuietSeconds = 60;
 constexpr double kDefaultDeadlineSeconds = 120;
 constexpr double kFaultWindowSeconds = 30;
+// The most USB disks, disk images and started applications at once.
+constexpr std::size_t kMostDisks = 6;
+constexpr std::size_t kMostImages = 4;
+constexpr std::size_t kMostApps = 8;
 // Serial queues carry several periodic jobs each; a backlog beyond this
 // means some job queued behind itself.
 constexpr std::size_t kPendingBound = 8;
@@ -335,8 +339,27 @@ void LifeRun::apply(const Step& step) {
     sim::Machine machine(options_.dir);
     sim::MachineEditor editor(machine, [this] { return clock_; });
     auto& model = *program_->model;
+    // A hub holds so many disks, and a day's life does not pile up without
+    // end: with plugs a little likelier than unplugs the count would drift
+    // upwards, and every script that runs per disk with it. At the limit a
+    // new arrival first replaces one already there.
+    const auto makeRoom = [&](std::vector<std::string>& list, std::size_t limit, auto remove) {
+        if (list.size() < limit) return;
+        const auto at = list.begin() + static_cast<long>(step.pick % list.size());
+        event("    replacing " + *at);
+        remove(*at);
+        list.erase(at);
+    };
+    const auto unplug = [&](const std::string& identifier) {
+        try {
+            editor.unplug(identifier);
+        } catch (const std::exception& error) {
+            event("    detach refused: " + std::string(error.what()));
+        }
+    };
     switch (step.kind) {
         case StepKind::plugDisk: {
+            makeRoom(plugged_, kMostDisks, unplug);
             sim::PlugOptions disk;
             const std::string number = std::to_string(++diskCounter_);
             disk.mediaName = step.hostile ? "Disk " + number + " $(touch " + canary(1) + ") `touch " + canary(2) +
@@ -360,15 +383,12 @@ void LifeRun::apply(const Step& step) {
             if (list.empty()) break;
             const auto at = list.begin() + static_cast<long>(step.pick % list.size());
             event("    detached " + *at);
-            try {
-                editor.unplug(*at);
-            } catch (const std::exception& error) {
-                event("    detach refused: " + std::string(error.what()));
-            }
+            unplug(*at);
             list.erase(at);
             break;
         }
         case StepKind::attachImage:
+            makeRoom(images_, kMostImages, unplug);
             images_.push_back(editor.attachImage("Image " + std::to_string(++diskCounter_), 1 << 30));
             event("    image " + images_.back());
             break;
@@ -392,6 +412,7 @@ void LifeRun::apply(const Step& step) {
                         if (volume.mountPoint) app.workingDirectory = *volume.mountPoint;
                 }
             }
+            makeRoom(apps_, kMostApps, [&](const std::string& name) { editor.stopApplication(name); });
             editor.startApplication(app);
             apps_.push_back(app.name);
             event("    started " + app.name);
