@@ -247,18 +247,8 @@ void LifeRun::reportHour(double wall) {
 }
 
 std::vector<ProcessIdentity> LifeRun::machineProcesses() const {
-    // Processes started against this machine (scripts' background jobs among
-    // them) carry its folder in their environment; nothing else does.
-    const std::string machine = "VELMORA_SIM_MACHINE=" + sim::MachineFolder::absolute(options_.dir) + '\0';
     std::vector<ProcessIdentity> found;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename();
-        if (name.empty() || !std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); }))
-            continue;
-        const int pid = std::stoi(name);
-        if (pid == ::getpid()) continue;
-        if (readProcFile(entry.path() / "environ").find(machine) == std::string::npos) continue;
+    for (int pid : sim::MachineFolder::processesStartedFor(options_.dir)) {
         if (auto identity = identifyProcess(pid)) found.push_back(*identity);
     }
     return found;

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,10 +20,11 @@ constexpr const char* kSuffix = ".jobs";
 struct Record {
     ProcessIdentity owner;
     std::map<pid_t, std::vector<ProcessIdentity>> groups;
+    std::map<pid_t, RunningJobGroup> running;
 };
 
-// Lines: "owner PID START", then "member GROUP PID START". A line that does
-// not read whole is skipped.
+// Lines: "owner PID START", then "member GROUP PID START" and "running GROUP
+// START DEADLINE". A line that does not read whole is skipped.
 Record readRecord(const fs::path& path) {
     Record record;
     std::ifstream file(path);
@@ -38,6 +40,8 @@ Record readRecord(const fs::path& path) {
         } else if (kind == "member" && fields >> group >> pid >> started && group > 0) {
             record.groups[static_cast<pid_t>(group)].push_back(
                 {static_cast<pid_t>(pid), static_cast<pid_t>(group), started});
+        } else if (RunningJobGroup run; kind == "running" && fields >> group >> run.leaderStarted >> run.deadlineSeconds && group > 0) {
+            record.running[static_cast<pid_t>(group)] = run;
         }
     }
     return record;
@@ -53,6 +57,18 @@ bool stillOurs(pid_t group, const std::vector<ProcessIdentity>& members) {
     for (const auto& member : members) {
         const auto now = identifyProcess(member.pid);
         if (now && now->sameProcess(member) && now->group == group) return true;
+    }
+    return false;
+}
+
+// The script was still running when its owner died, and may have gone on to
+// start jobs that were never held.
+bool stillOurs(pid_t group, const RunningJobGroup& run) {
+    if (const auto leader = identifyProcess(group)) return leader->started == run.leaderStarted && leader->group == group;
+    const auto window = static_cast<std::uint64_t>(std::max(run.deadlineSeconds, 0.0) *
+                                                   static_cast<double>(startUnitsPerSecond())) + 1;
+    for (const auto& member : processGroupMembers(group)) {
+        if (member.started >= run.leaderStarted && member.started - run.leaderStarted <= window) return true;
     }
     return false;
 }
@@ -105,6 +121,10 @@ int BackgroundJobLedger::endLeftovers() {
             if (!stillOurs(group, members)) continue;
             if (::kill(-group, SIGKILL) == 0) ++ended;
         }
+        for (const auto& [group, run] : record.running) {
+            if (!stillOurs(group, run)) continue;
+            if (::kill(-group, SIGKILL) == 0) ++ended;
+        }
         fs::remove(path, error);
     }
     if (ended > 0)
@@ -117,15 +137,30 @@ std::shared_ptr<BackgroundJobs> BackgroundJobLedger::hold(std::shared_ptr<Backgr
     {
         std::lock_guard lock(mutex_);
         auto members = processGroupMembers(group);
+        const bool wasRunning = running_.erase(group) > 0;
+        const bool leftJobs = !members.empty();
         // A script that left nothing running needs no record.
-        if (!members.empty()) {
-            groups_[group] = std::move(members);
-            write();
-        }
+        if (leftJobs) groups_[group] = std::move(members);
+        if (wasRunning || leftJobs) write();
     }
     return std::make_shared<LedgeredJobs>(std::move(jobs), [weak = weak_from_this(), group] {
         if (auto ledger = weak.lock()) ledger->forget(group);
     });
+}
+
+void BackgroundJobLedger::recordRunning(pid_t group, double deadlineSeconds) {
+    // A leader that has already exited leaves its group to hold(), which
+    // follows at once.
+    const auto leader = identifyProcess(group);
+    if (!leader) return;
+    std::lock_guard lock(mutex_);
+    running_[group] = {leader->started, deadlineSeconds};
+    write();
+}
+
+void BackgroundJobLedger::forgetRunning(pid_t group) {
+    std::lock_guard lock(mutex_);
+    if (running_.erase(group) > 0) write();
 }
 
 void BackgroundJobLedger::forget(pid_t group) {
@@ -137,7 +172,7 @@ void BackgroundJobLedger::write() {
     std::error_code error;
     fs::create_directories(folder_, error);
     const std::string path = filePath();
-    if (groups_.empty()) {
+    if (groups_.empty() && running_.empty()) {
         fs::remove(path, error);
         return;
     }
@@ -148,6 +183,8 @@ void BackgroundJobLedger::write() {
         for (const auto& [group, members] : groups_) {
             for (const auto& member : members) file << "member " << group << ' ' << member.pid << ' ' << member.started << '\n';
         }
+        for (const auto& [group, run] : running_)
+            file << "running " << group << ' ' << run.leaderStarted << ' ' << run.deadlineSeconds << '\n';
         file.flush();
         if (!file) {
             diagnostics_->line("❌ Arka plan işleri kaydedilemedi: " + path);
@@ -160,8 +197,18 @@ void BackgroundJobLedger::write() {
 }
 
 RunResult LedgerLauncher::run(const RunSpec& request) {
-    RunResult result = inner_->run(request);
-    if (request.keepJobs && result.jobs) result.jobs = ledger_->hold(std::move(result.jobs), result.pid);
+    if (!request.keepJobs) return inner_->run(request);
+    RunSpec recorded = request;
+    recorded.started = [ledger = ledger_, also = request.started](int pid, double deadlineSeconds) {
+        ledger->recordRunning(pid, deadlineSeconds);
+        if (also) also(pid, deadlineSeconds);
+    };
+    RunResult result = inner_->run(recorded);
+    if (result.jobs) {
+        result.jobs = ledger_->hold(std::move(result.jobs), result.pid);
+    } else if (result.pid > 0) {
+        ledger_->forgetRunning(result.pid);
+    }
     return result;
 }
 

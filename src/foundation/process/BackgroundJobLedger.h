@@ -4,14 +4,19 @@
 // next launch instead of running on beside a new set.
 //
 // Each process keeps its own file, FOLDER/PID.jobs: the owner (pid and start
-// moment), then each held group with the members it had when it was
-// recorded. A launch ends the groups of every file whose owner is not a live
-// process other than itself; a group is ended only while one of its recorded
-// members is still that same process in that same group, so a pid reused
-// since then is never touched. Every change rewrites the file whole
+// moment), each held group with the members it had when it was recorded, and
+// each group whose script is still running (its leader's start moment and the
+// run's deadline). A launch ends the groups of every file whose owner is not a
+// live process other than itself. A held group is ended only while one of its
+// recorded members is still that same process in that same group; a running
+// one while its leader is still that same process or, once the leader is
+// gone, while a member started within the deadline of it. Either way the
+// group has never been empty since, so a pid reused meanwhile is never
+// touched. Every change rewrites the file whole
 // (temporary file, rename), so a crash leaves the old record or the new one.
 #include <sys/types.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,6 +29,12 @@
 
 namespace velmora {
 
+// The group of a script that is still running and will keep its jobs.
+struct RunningJobGroup {
+    std::uint64_t leaderStarted = 0;  // as ProcessIdentity::started
+    double deadlineSeconds = 0;
+};
+
 class BackgroundJobLedger : public std::enable_shared_from_this<BackgroundJobLedger> {
 public:
     static std::shared_ptr<BackgroundJobLedger> create(std::string folder, std::shared_ptr<Diagnostics> diagnostics);
@@ -33,6 +44,11 @@ public:
     // Records the group `group` (whose leader has exited) and hands back jobs
     // that drop the record when ended.
     std::shared_ptr<BackgroundJobs> hold(std::shared_ptr<BackgroundJobs> jobs, pid_t group);
+    // A run that will keep its jobs has started as the leader of `group`;
+    // recorded until hold() or forgetRunning().
+    void recordRunning(pid_t group, double deadlineSeconds);
+    // That run ended and left nothing to hold.
+    void forgetRunning(pid_t group);
     std::string filePath() const;
 
 private:
@@ -45,6 +61,7 @@ private:
     ProcessIdentity self_;
     std::mutex mutex_;
     std::map<pid_t, std::vector<ProcessIdentity>> groups_;
+    std::map<pid_t, RunningJobGroup> running_;
 };
 
 // Records the jobs of every run that keeps them.

@@ -167,6 +167,7 @@ RunResult PosixProcessLauncher::Impl::run(const RunSpec& request) {
     const double deadlineSeconds = request.deadlineSeconds.value_or(options.defaultDeadlineSeconds);
     const auto deadline = started + toDuration(deadlineSeconds);
     SpawnedChild child(pid);
+    if (request.started) request.started(pid, deadlineSeconds);
     bool timedOut = false;
     bool overCap = false;
     drain(child, output, error, deadline, result, timedOut, overCap);

@@ -51,6 +51,8 @@ std::vector<struct kinfo_proc> processes(int which, int argument) {
 
 }  // namespace
 
+std::uint64_t startUnitsPerSecond() { return 1000000u; }
+
 std::optional<ProcessIdentity> identifyProcess(pid_t pid) {
     if (pid <= 0) return std::nullopt;
     const auto list = processes(KERN_PROC_PID, pid);
@@ -90,6 +92,11 @@ std::string statText(pid_t pid) {
 }
 
 }  // namespace
+
+std::uint64_t startUnitsPerSecond() {
+    static const long ticks = ::sysconf(_SC_CLK_TCK);
+    return ticks > 0 ? static_cast<std::uint64_t>(ticks) : 100u;
+}
 
 std::optional<ProcessIdentity> identifyProcess(pid_t pid) {
     if (pid <= 0) return std::nullopt;

@@ -18,6 +18,8 @@ struct ProcessIdentity {
     bool sameProcess(const ProcessIdentity& other) const { return pid == other.pid && started == other.started; }
 };
 
+// How many units of ProcessIdentity::started make a second.
+std::uint64_t startUnitsPerSecond();
 // Absent when no live process has that pid.
 std::optional<ProcessIdentity> identifyProcess(pid_t pid);
 // The live processes whose process group is `group`.

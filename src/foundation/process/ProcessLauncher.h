@@ -2,6 +2,7 @@
 // How one child process is run: absolute program path, argument vector as is,
 // standard input inherited, each output stream's wiring, wait or not, and a
 // deadline. Results are values that tell the failures apart; nothing throws.
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -27,6 +28,11 @@ struct RunSpec {
     // Variables added to (or replacing in) the launcher's environment for
     // this run only, e.g. a clock value that changes from run to run.
     std::map<std::string, std::string> environment;
+    // Called on the launching thread once the child runs, before it is waited
+    // for, with its pid and the run's deadline in seconds: a run that keeps
+    // its jobs is recorded while still running, so a crash meanwhile cannot
+    // lose the jobs it starts.
+    std::function<void(int pid, double deadlineSeconds)> started;
 };
 
 // The background jobs a finished run left in its process group, held for the

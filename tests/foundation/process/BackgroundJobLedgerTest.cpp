@@ -70,29 +70,55 @@ TEST(BackgroundJobLedger, ALaunchEndsOnlyTheJobsOfRunsThatAreGone) {
     clean.result.jobs->end();
     EXPECT_FALSE(std::filesystem::exists(next->filePath()));
 
+    // While such a script runs its group is on record already: a crash
+    // before it ends must not lose the jobs it starts.
+    RunSpec reading;
+    reading.program = "/bin/sh";
+    reading.arguments = {"-c", "cat \"$0\"", next->filePath()};
+    reading.output = OutputWiring::pipe;
+    reading.keepJobs = true;
+    const RunResult read = nextLauncher.run(reading);
+    EXPECT_NE(read.output.find("running " + std::to_string(read.pid) + " "), std::string::npos) << read.output;
+    EXPECT_FALSE(std::filesystem::exists(next->filePath())) << "it left nothing, so nothing stays on record";
+
     // Records that must not end anything: a live owner's, and one whose
     // member pid is now a different process (start moment differs).
     Started live = startLoop(*posix);
     const auto job = identifyProcess(live.job);
     const auto parent = identifyProcess(::getppid());
     ASSERT_TRUE(job && parent);
+    // A run still going when its owner died ("running GROUP LEADER-START
+    // DEADLINE"): its group counts as ours only through a member started
+    // within the deadline of the leader.
     struct Case {
         const char* name;
         std::string owner;
-        std::string member;
+        std::string entry;
+        int ended;
     };
     const std::string group = std::to_string(job->group);
+    const std::string member = "member " + group + " " + std::to_string(job->pid) + " ";
+    const std::string running = "running " + group + " ";
+    const std::uint64_t second = startUnitsPerSecond();
     const std::vector<Case> cases = {
-        {"pid reused", "999999 1", group + " " + std::to_string(job->pid) + " " + std::to_string(job->started + 1)},
+        {"pid reused", "999999 1", member + std::to_string(job->started + 1), 0},
         {"owner alive", std::to_string(parent->pid) + " " + std::to_string(parent->started),
-         group + " " + std::to_string(job->pid) + " " + std::to_string(job->started)},
+         member + std::to_string(job->started), 0},
+        {"running: members started after the deadline", "999999 1",
+         running + std::to_string(job->started - 10 * second) + " 1", 0},
+        {"running: a member started within the deadline", "999999 1", running + std::to_string(job->started) + " 5", 1},
     };
     for (const auto& c : cases) {
-        folder.write("jobs/4242.jobs", "owner " + c.owner + "\nmember " + c.member + "\n");
-        EXPECT_EQ(BackgroundJobLedger::create(ledgerFolder, diagnostics)->endLeftovers(), 0) << c.name;
-        EXPECT_TRUE(processRunning(live.job)) << c.name;
+        folder.write("jobs/4242.jobs", "owner " + c.owner + "\n" + c.entry + "\n");
+        EXPECT_EQ(BackgroundJobLedger::create(ledgerFolder, diagnostics)->endLeftovers(), c.ended) << c.name;
+        if (c.ended == 0) {
+            EXPECT_TRUE(processRunning(live.job)) << c.name;
+        }
+        if (c.name == cases[1].name) {
+            EXPECT_TRUE(std::filesystem::exists(folder / "jobs/4242.jobs")) << "the live owner's record was kept";
+        }
     }
-    EXPECT_TRUE(std::filesystem::exists(folder / "jobs/4242.jobs")) << "the live owner's record was kept";
+    EXPECT_TRUE(eventually([&] { return !processRunning(live.job); }));
     live.result.jobs->end();
 }
 
