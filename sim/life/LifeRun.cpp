@@ -75,16 +75,12 @@ std::string readProcFile(const std::filesystem::path& path);
 std::vector<int> zombieChildren() {
     const std::string self = std::to_string(::getpid());
     std::vector<int> found;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename();
-        if (name.empty() || !std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); }))
-            continue;
-        const std::string text = readProcFile(entry.path() / "stat");
+    for (const pid_t pid : processIds()) {
+        const std::string text = readProcFile("/proc/" + std::to_string(pid) + "/stat");
         const auto close = text.rfind(')');
         if (close == std::string::npos || close + 4 >= text.size() || text[close + 2] != 'Z') continue;
         const auto parentEnd = text.find(' ', close + 4);
-        if (text.compare(close + 4, parentEnd - (close + 4), self) == 0) found.push_back(std::stoi(name));
+        if (text.compare(close + 4, parentEnd - (close + 4), self) == 0) found.push_back(pid);
     }
     return found;
 }

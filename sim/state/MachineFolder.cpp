@@ -7,12 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "foundation/process/ProcessIdentity.h"
 #include "sim/state/Machine.h"
 #include "sim/state/ToolTree.h"
 
@@ -76,14 +74,9 @@ std::string MachineFolder::create(const std::string& machineDir, const MachineSt
 std::vector<int> MachineFolder::processesStartedFor(const std::string& machineDir) {
     const std::string marker = "VELMORA_SIM_MACHINE=" + absolute(machineDir) + '\0';
     std::vector<int> found;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename();
-        if (name.empty() || !std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); }))
-            continue;
-        const int pid = std::stoi(name);
+    for (const pid_t pid : processIds()) {
         if (pid == ::getpid()) continue;
-        std::ifstream in(entry.path() / "environ", std::ios::binary);
+        std::ifstream in("/proc/" + std::to_string(pid) + "/environ", std::ios::binary);
         std::ostringstream environment;
         environment << in.rdbuf();
         if (environment.str().find(marker) != std::string::npos) found.push_back(pid);

@@ -60,6 +60,12 @@ std::optional<ProcessIdentity> identifyProcess(pid_t pid) {
     return fromKinfo(list.front());
 }
 
+std::vector<pid_t> processIds() {
+    std::vector<pid_t> ids;
+    for (const auto& info : processes(KERN_PROC_ALL, 0)) ids.push_back(info.kp_proc.p_pid);
+    return ids;
+}
+
 std::vector<ProcessIdentity> processGroupMembers(pid_t group) {
     std::vector<ProcessIdentity> members;
     if (group <= 0) return members;
@@ -117,18 +123,26 @@ std::optional<ProcessIdentity> identifyProcess(pid_t pid) {
     return ProcessIdentity{pid, static_cast<pid_t>(group), started};
 }
 
-std::vector<ProcessIdentity> processGroupMembers(pid_t group) {
-    std::vector<ProcessIdentity> members;
-    if (group <= 0) return members;
+std::vector<pid_t> processIds() {
+    std::vector<pid_t> ids;
     DIR* proc = ::opendir("/proc");
-    if (!proc) return members;
+    if (!proc) return ids;
     while (const dirent* entry = ::readdir(proc)) {
         const std::string name = entry->d_name;
         if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
-        const auto identity = identifyProcess(static_cast<pid_t>(std::stol(name)));
-        if (identity && identity->group == group) members.push_back(*identity);
+        ids.push_back(static_cast<pid_t>(std::stol(name)));
     }
     ::closedir(proc);
+    return ids;
+}
+
+std::vector<ProcessIdentity> processGroupMembers(pid_t group) {
+    std::vector<ProcessIdentity> members;
+    if (group <= 0) return members;
+    for (pid_t pid : processIds()) {
+        const auto identity = identifyProcess(pid);
+        if (identity && identity->group == group) members.push_back(*identity);
+    }
     return members;
 }
 

@@ -22,6 +22,8 @@ struct ProcessIdentity {
 std::uint64_t startUnitsPerSecond();
 // Absent when no live process has that pid.
 std::optional<ProcessIdentity> identifyProcess(pid_t pid);
+// Every process the kernel lists now, this one included.
+std::vector<pid_t> processIds();
 // The live processes whose process group is `group`.
 std::vector<ProcessIdentity> processGroupMembers(pid_t group);
 
