@@ -1,6 +1,9 @@
 #include "foundation/process/ChildEnvironment.h"
 
 #include <unistd.h>
+#ifdef __APPLE__
+#include <crt_externs.h>
+#endif
 
 #include <map>
 
@@ -9,6 +12,16 @@
 namespace velmora {
 
 namespace {
+
+// No macOS header declares `environ`, and a shared library there may not
+// name it at all; the C library hands the live block out through a call.
+char** liveEnvironment() {
+#ifdef __APPLE__
+    return *_NSGetEnviron();
+#else
+    return environ;
+#endif
+}
 
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -33,7 +46,7 @@ ChildEnvironment::ChildEnvironment(const LauncherOptions& options) {
     inherit_ = false;
 
     std::map<std::string, std::string> variables;
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    for (char** entry = liveEnvironment(); entry != nullptr && *entry != nullptr; ++entry) {
         const std::string text(*entry);
         const auto equals = text.find('=');
         if (equals == std::string::npos || equals == 0) continue;
@@ -52,7 +65,7 @@ ChildEnvironment::ChildEnvironment(const LauncherOptions& options) {
     pointers_.push_back(nullptr);
 }
 
-char* const* ChildEnvironment::block() const { return inherit_ ? environ : pointers_.data(); }
+char* const* ChildEnvironment::block() const { return inherit_ ? liveEnvironment() : pointers_.data(); }
 
 std::vector<std::string> ChildEnvironment::entriesWith(const std::map<std::string, std::string>& extra) const {
     std::vector<std::string> entries;
