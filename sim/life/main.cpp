@@ -4,13 +4,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <ext/stdio_filebuf.h>
-
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "sim/life/LifeRun.h"
@@ -18,6 +18,40 @@
 #include "sim/state/ToolTree.h"
 
 namespace {
+
+// The report's stream over the descriptor that was stdout before the tools'
+// log took its place; it closes the descriptor when done. Every C++ library
+// can build this one (libstdc++'s stdio_filebuf is its own extension).
+// Unbuffered: what is written reaches the report at once, flush or not.
+class DescriptorBuffer : public std::streambuf {
+public:
+    explicit DescriptorBuffer(int fd) : fd_(fd) {}
+    DescriptorBuffer(const DescriptorBuffer&) = delete;
+    DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
+    ~DescriptorBuffer() override { ::close(fd_); }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        const char ch = traits_type::to_char_type(c);
+        return writeAll(&ch, 1) ? c : traits_type::eof();
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override { return writeAll(s, n) ? n : 0; }
+
+private:
+    bool writeAll(const char* s, std::streamsize n) {
+        while (n > 0) {
+            const ssize_t written = ::write(fd_, s, static_cast<size_t>(n));
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return false;
+            s += written;
+            n -= written;
+        }
+        return true;
+    }
+
+    int fd_;
+};
 
 int usage() {
     std::cerr << "usage: velmora-life DIR --seed S --hours H [--faults hang,slow,fail,garble,missing,truncate,nonUTF8,huge|none] [--scale F] "
@@ -80,7 +114,7 @@ int main(int argc, char** argv) {
         ::dup2(logFd, 2);
         ::close(logFd);
     }
-    __gnu_cxx::stdio_filebuf<char> reportBuffer(report >= 0 ? report : ::dup(1), std::ios::out);
+    DescriptorBuffer reportBuffer(report >= 0 ? report : ::dup(1));
     std::ostream out(&reportBuffer);
     options.report = &out;
     out << "velmora-life: seed " << options.seed << ", " << options.hours << " simulated hour(s) in "
