@@ -8,6 +8,10 @@ packages=(
   libplist-dev nlohmann-json3-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev ccache
+  # The macOS checks (scripts/check-mac): LLVM's C++ library to build the
+  # portable code against, GoogleTest's source to build with it (Debian's
+  # GoogleTest libraries are built for libstdc++), Python for the scans.
+  libc++-14-dev libc++abi-14-dev googletest python3
   # The window: Qt Quick with its Controls, the SVG image plugin, the icon and
   # emoji fonts its texts draw with, and a virtual display with a tray host.
   qt6-base-dev qt6-declarative-dev libqt6svg6
