@@ -27,6 +27,11 @@ TEST(LaunchOptions, CommandLines) {
         {{"--seconds", "5x"}, 2, std::nullopt, std::nullopt},
         {{"--machine"}, 2, std::nullopt, std::nullopt},
         {{"--window"}, 2, std::nullopt, std::nullopt},
+        // What the system adds to a bundle's launch is no usage error.
+        {{"-psn_0_1234567"}, std::nullopt, "/from/env", std::nullopt},
+        {{"-NSDocumentRevisionsDebugMode", "YES", "--seconds", "3"}, std::nullopt, "/from/env", 3.0},
+        {{"-AppleLanguages", "(tr)", "-psn_0_9"}, std::nullopt, "/from/env", std::nullopt},
+        {{"-psn"}, 2, std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv{"velmora"};

@@ -23,6 +23,15 @@ std::variant<LaunchOptions, LaunchUsage> parseLaunchOptions(int argc, const char
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--help" || arg == "-h") return LaunchUsage{0};
+        // What macOS itself may hand an application bundle: the process
+        // serial number from a Finder launch (older systems), and settings in
+        // the argument domain ("-NSDocumentRevisionsDebugMode YES" from
+        // Xcode, "-AppleLanguages (tr)"), which belong to the user defaults.
+        if (arg.rfind("-psn_", 0) == 0) continue;
+        if (arg.rfind("-NS", 0) == 0 || arg.rfind("-Apple", 0) == 0) {
+            if (hasValue) ++i;
+            continue;
+        }
         if (arg == "--headless") {
             options.headless = true;
         } else if (arg == "--machine" && hasValue) {
