@@ -45,28 +45,48 @@ int SpawnedChild::exitDescriptor() const { return exited_ ? -1 : pidDescriptor_;
 
 bool SpawnedChild::check(bool collect) {
     if (reaped_ || (exited_ && !collect)) return exited_;
-    siginfo_t info;
-    std::memset(&info, 0, sizeof info);
-    const int flags = WEXITED | WNOHANG | (collect ? 0 : WNOWAIT);
-    int result;
+    if (!collect) {
+        // Seen without reaping: waitid with WNOWAIT is the only portable way.
+        // Its status is not used: macOS may report a stopped child here even
+        // though WSTOPPED was not asked for, and leaves si_status 0 for some
+        // signalled ones. Only a real end counts as an exit.
+        siginfo_t info;
+        std::memset(&info, 0, sizeof info);
+        int result;
+        do {
+            result = ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
+        } while (result < 0 && errno == EINTR);
+        if (result < 0) {
+            // Nobody else waits for our pids; treat a vanished child as gone.
+            exited_ = true;
+            reaped_ = true;
+            return true;
+        }
+        const bool ended = info.si_code == CLD_EXITED || info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED;
+        if (info.si_pid != pid_ || !ended) return false;
+        exited_ = true;
+        return true;
+    }
+    // The status comes from waitpid, whose encoding every POSIX system shares.
+    int status = 0;
+    pid_t result;
     do {
-        result = ::waitid(P_PID, static_cast<id_t>(pid_), &info, flags);
+        result = ::waitpid(pid_, &status, WNOHANG);
     } while (result < 0 && errno == EINTR);
     if (result < 0) {
-        // Nobody else waits for our pids; treat a vanished child as gone.
         exited_ = true;
         reaped_ = true;
         return true;
     }
-    if (info.si_pid != pid_) return false;
+    if (result != pid_) return exited_;
     exited_ = true;
-    if (collect) reaped_ = true;
-    if (info.si_code == CLD_EXITED) {
-        signaled_ = false;
-        exitStatus_ = info.si_status;
-    } else {
+    reaped_ = true;
+    if (WIFSIGNALED(status)) {
         signaled_ = true;
-        signal_ = info.si_status;
+        signal_ = WTERMSIG(status);
+    } else {
+        signaled_ = false;
+        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     return true;
 }

@@ -171,16 +171,20 @@ TEST_F(PosixProcessLauncherTest, DeadlineTerminatesTheWholeGroup) {
     EXPECT_FALSE(processRunning(result.pid));
 }
 
-TEST_F(PosixProcessLauncherTest, ChildIgnoringTerminateIsKilled) {
+// Children that a terminate does not end: one ignoring it, and one stopped
+// (which is no exit either, on any system).
+TEST_F(PosixProcessLauncherTest, ChildIgnoringTerminateOrStoppedIsKilled) {
     LauncherOptions options;
     options.terminateGraceSeconds = 0.1;
     PosixProcessLauncher quick(options, diagnostics);
-    RunSpec request = shell("trap '' TERM; echo ready; sleep 100; sleep 100");
-    request.deadlineSeconds = 0.3;
-    const RunResult result = quick.run(request);
-    EXPECT_EQ(result.outcome, Outcome::deadline);
-    EXPECT_EQ(result.output, "ready\n");
-    EXPECT_FALSE(processRunning(result.pid));
+    for (const char* script : {"trap '' TERM; echo ready; sleep 100; sleep 100", "echo ready; kill -STOP $$; sleep 100"}) {
+        RunSpec request = shell(script);
+        request.deadlineSeconds = 0.3;
+        const RunResult result = quick.run(request);
+        EXPECT_EQ(result.outcome, Outcome::deadline) << script;
+        EXPECT_EQ(result.output, "ready\n") << script;
+        EXPECT_FALSE(processRunning(result.pid)) << script;
+    }
 }
 
 TEST_F(PosixProcessLauncherTest, BackgroundJobHoldingThePipeNeitherHangsNorDies) {
