@@ -1,5 +1,7 @@
 #include "ui/qt/SymbolGlyphs.h"
 
+#include <QFontDatabase>
+
 namespace velmora {
 
 const std::vector<std::pair<std::string_view, char32_t>>& symbolGlyphTable() {
@@ -30,6 +32,21 @@ const std::vector<std::pair<std::string_view, char32_t>>& symbolGlyphTable() {
         {"exclamationmark.triangle.fill", 0xe002},     // warning
     };
     return table;
+}
+
+QString SymbolGlyphs::fontFamily() {
+    static const QString family = [] {
+        const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/velmora/MaterialIconsSubset.ttf"));
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        return families.isEmpty() ? QStringLiteral("Material Icons") : families.first();
+    }();
+    return family;
+}
+
+bool SymbolGlyphs::knows(std::string_view name) {
+    for (const auto& entry : symbolGlyphTable())
+        if (entry.first == name) return true;
+    return false;
 }
 
 QString SymbolGlyphs::glyph(const QString& name) {

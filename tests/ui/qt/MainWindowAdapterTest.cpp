@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontMetrics>
+#include <QDirIterator>
+#include <QFile>
+#include <QRawFont>
+#include <QRegularExpression>
 #include <QThread>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
 #include <thread>
 
+#include "support/BuildPaths.h"
 #include "support/TestPlatform.h"
 #include "ui/model/MainWindowModel.h"
 #include "ui/qt/MainWindowAdapter.h"
@@ -41,14 +47,40 @@ TEST(MainWindowAdapter, PropertiesChangeAfterTheStoreAndOnlyOnTheMainThread) {
     EXPECT_EQ(unrelated, 0);
 }
 
-TEST(SymbolGlyphs, EverySymbolHasAGlyphInTheIconFont) {
-    ASSERT_TRUE(QFontDatabase::families().contains(SymbolGlyphs::fontFamily()))
-        << "the Material Icons font is missing (scripts/setup-debian.sh installs it)";
-    const QFontMetrics metrics(QFont(SymbolGlyphs::fontFamily()));
-    for (const auto& [name, point] : symbolGlyphTable())
-        EXPECT_TRUE(metrics.inFontUcs4(point)) << name;
+// Every icon the window names draws from the font the window carries, on a
+// host with no icon font installed: each table entry has its glyph in the
+// shipped font, and each symbol the views and the models name has an entry
+// (an unknown one would draw the fallback question mark).
+TEST(SymbolGlyphs, EveryIconTheWindowNamesIsInTheShippedFont) {
+    QFile file(QStringLiteral(":/velmora/MaterialIconsSubset.ttf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QRawFont font(file.readAll(), 16);
+    ASSERT_TRUE(font.isValid());
+    for (const auto& [name, point] : symbolGlyphTable()) EXPECT_TRUE(font.supportsCharacter(point)) << name;
+    EXPECT_TRUE(font.supportsCharacter(0xe887u));  // the fallback
+    EXPECT_EQ(SymbolGlyphs::fontFamily(), font.familyName());
     EXPECT_EQ(SymbolGlyphs::glyph("globe"), QString::fromUcs4(U"\ue894", 1));
     EXPECT_EQ(SymbolGlyphs::glyph("no.such.symbol"), QString::fromUcs4(U"\ue887", 1));
+
+    std::set<std::string> named;
+    const QRegularExpression viewSymbol(QStringLiteral(R"re(symbol:\s*"([^"]+)")re"));
+    QDirIterator views(QStringLiteral(":/velmora"), {QStringLiteral("*.qml")});
+    while (views.hasNext()) {
+        QFile view(views.next());
+        ASSERT_TRUE(view.open(QIODevice::ReadOnly));
+        for (const auto& match : viewSymbol.globalMatch(QString::fromUtf8(view.readAll())))
+            named.insert(match.captured(1).toStdString());
+    }
+    // The models name symbols as dotted lowercase literals, and nothing else so.
+    const std::regex modelSymbol(R"re("([a-z]+(?:\.[a-z]+)+)")re");
+    for (const auto& entry : std::filesystem::directory_iterator(sourcePath("src/ui/model"))) {
+        std::ifstream in(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (std::sregex_iterator it(text.begin(), text.end(), modelSymbol), end; it != end; ++it)
+            named.insert((*it)[1]);
+    }
+    EXPECT_GT(named.size(), 15u);
+    for (const auto& name : named) EXPECT_TRUE(SymbolGlyphs::knows(name)) << name;
 }
 
 }  // namespace
