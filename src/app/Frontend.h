@@ -24,6 +24,11 @@ public:
     virtual void openSceneWindow(std::shared_ptr<RootView> content) = 0;
     // What "Show Window" (Ctrl+N, ⌘N on a Mac) does.
     virtual void setShowWindowAction(std::function<void()> action) = 0;
+    // What the system's own requests do: a quit from anywhere but the status
+    // menu, and the application opened again while it runs. A front end that
+    // receives no such requests keeps neither.
+    virtual void setApplicationActions(std::function<void()> /*quit*/,
+                                       std::function<void(bool hasVisibleWindows)> /*reopen*/) {}
     // The status item with `menu`'s items, each chosen item handed to
     // `perform`; whether a person can see it (a tray may be missing).
     virtual bool showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) = 0;
@@ -31,7 +36,7 @@ public:
     // that draws puts them in front of the person, the rest keep the platform's.
     virtual std::shared_ptr<Alerts> alerts(std::shared_ptr<Alerts> platformAlerts) { return platformAlerts; }
     // The notification centre, given the platform's: a front end with a tray
-    // may also show each notification there.
+    // shows notifications there when the platform's cannot be used.
     virtual std::shared_ptr<NotificationCenter> notifications(std::shared_ptr<NotificationCenter> platformCenter) {
         return platformCenter;
     }

@@ -40,6 +40,12 @@ void requestAuthorization(const PermissionContext& context) {
 }  // namespace
 
 void requestNotificationPermission(const Platform& platform) {
+    // Nothing can be asked of a centre this process may not use, so nothing
+    // is stored as asked: a signed build run later still asks once.
+    if (const auto reason = platform.notifications->unavailableReason()) {
+        platform.diagnostics->line("📵 Notification Center unavailable: " + *reason);
+        return;
+    }
     const bool askedBefore = platform.defaults->boolValue(notificationPermissionRequestedKey);
     const PermissionContext context{platform.notifications, platform.scheduler, platform.defaults,
                                     platform.diagnostics};

@@ -23,6 +23,9 @@ public:
     // Alerts, badges and sounds. Completion: granted, optional error description.
     virtual void requestAuthorization(std::function<void(bool granted, std::optional<std::string> error)> completion) = 0;
     virtual void add(const NotificationRequest& request) = 0;
+    // Why this process cannot use the centre at all (outside its application
+    // bundle, or a build without a developer signature); absent when it can.
+    virtual std::optional<std::string> unavailableReason() const { return std::nullopt; }
 };
 
 }  // namespace velmora

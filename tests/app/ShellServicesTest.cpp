@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ConsoleFiltering.h"
+#include "app/NotificationPath.h"
 #include "app/StatusMenu.h"
 #include "app/UserNotifications.h"
 #include "support/TestPlatform.h"
@@ -75,6 +76,41 @@ TEST(SendNotification, EachHasAFreshIdentifierAndTheDefaultSound) {
     EXPECT_EQ(sent[0].title, "USB Disk Bağlandı");
     EXPECT_EQ(sent[0].body, "Velmora SSD başarıyla bağlandı");
     EXPECT_TRUE(sent[0].defaultSound);
+}
+
+TEST(NotificationPath, OnePathForEachNotificationAndNoRequestWhereTheCenterIsUnusable) {
+    struct Case {
+        std::optional<std::string> unavailable;
+        bool hasFallback;
+        std::size_t toCenter, toFallback;
+        std::string line;
+    };
+    const Case cases[] = {
+        {std::nullopt, true, 1, 0, "✅ Bildirim izni verildi"},
+        {std::nullopt, false, 1, 0, "✅ Bildirim izni verildi"},
+        {"ad hoc signature", true, 0, 1,
+         "📵 Notification Center unavailable: ad hoc signature; notifications appear on the menu-bar item instead"},
+        {"ad hoc signature", false, 0, 0,
+         "📵 Notification Center unavailable: ad hoc signature; notifications are not shown"},
+    };
+    for (const auto& c : cases) {
+        testing::TestPlatform tp;
+        tp.notifications->unavailable = c.unavailable;
+        std::size_t fallbackPosts = 0;
+        NotificationPath::Fallback fallback;
+        if (c.hasFallback) fallback = [&](const NotificationRequest&) { ++fallbackPosts; };
+        Platform platform = tp.platform();
+        platform.notifications = std::make_shared<NotificationPath>(tp.notifications, fallback);
+        requestNotificationPermission(platform);
+        tp.scheduler->runUntilIdle();
+        sendNotification(platform, "USB Disk Bağlandı", "Velmora SSD başarıyla bağlandı");
+        EXPECT_EQ(tp.notifications->delivered().size(), c.toCenter);
+        EXPECT_EQ(fallbackPosts, c.toFallback);
+        EXPECT_EQ(tp.diagnostics->lines(), std::vector<std::string>{c.line});
+        // Only a centre that could be asked is recorded as asked.
+        EXPECT_EQ(tp.notifications->requestCount(), c.unavailable ? 0 : 1);
+        EXPECT_EQ(tp.defaults->boolValue("NotificationPermissionRequested"), !c.unavailable);
+    }
 }
 
 struct RecordingConsole final : ProcessConsole {

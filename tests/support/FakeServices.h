@@ -53,6 +53,8 @@ public:
     void setRequestAnswer(bool granted, std::optional<std::string> error = std::nullopt);
     std::vector<NotificationRequest> delivered() const;
     int requestCount() const;
+    std::optional<std::string> unavailableReason() const override { return unavailable; }
+    std::optional<std::string> unavailable;  // set before use
 private:
     mutable std::mutex mutex_;
     NotificationAuthorization status_ = NotificationAuthorization::notDetermined;

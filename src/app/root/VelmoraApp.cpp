@@ -54,6 +54,13 @@ void VelmoraApp::launch() {
     frontend_->setShowWindowAction([weak = std::weak_ptr<AppDelegate>(delegate_)] {
         if (auto delegate = weak.lock()) delegate->showMainWindow();
     });
+    frontend_->setApplicationActions(
+        [weak = weak_from_this()] {
+            if (auto self = weak.lock()) self->terminate();
+        },
+        [weak = std::weak_ptr<AppDelegate>(delegate_)](bool hasVisibleWindows) {
+            if (auto delegate = weak.lock()) delegate->applicationShouldHandleReopen(hasVisibleWindows);
+        });
     delegate_->applicationDidFinishLaunching();
     const bool statusItemShown = frontend_->showStatusItem(
         delegate_->statusItem(), [weak = weak_from_this()](StatusMenuAction action) {
@@ -92,8 +99,12 @@ void VelmoraApp::terminate() {
     // The stop posts its last state changes (the optimizer's stored power
     // flag among them) to the main queue; the loop ends behind them, so they
     // are written rather than dropped.
+    stopWorkPending_ = true;
     scheduler_->asyncMain([weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->frontend_->stopMainLoop();
+        if (auto self = weak.lock()) {
+            self->stopWorkPending_ = false;
+            self->frontend_->stopMainLoop();
+        }
     });
 }
 
@@ -120,6 +131,9 @@ int VelmoraApp::run(const LaunchOptions& options, StopSignals& signals) {
     signals.watch(terminateOnMain);
     if (options.seconds) scheduler_->asyncMainAfter(*options.seconds, terminateOnMain);
     frontend_->runMainLoop();
+    // A quit from the system ends the loop at once, behind the stop's last
+    // state changes rather than after them; they are written here.
+    if (stopWorkPending_) scheduler_->processDueWork();
     shutDown();
     return 0;
 }

@@ -36,8 +36,10 @@ public:
     // Main thread. The delegate's launch, then the scene's window opens with
     // a window model (headless, as if it were on screen).
     void launch();
-    // Main thread: the application's terminate action. The delegate stops its
-    // services, then the main loop ends. Later calls do nothing.
+    // Main thread: the application's terminate action, whatever asked for it
+    // (the status menu's Quit, the application menu, ⌘Q, logging out, a
+    // signal). The delegate stops its services, then the main loop ends.
+    // Later calls do nothing.
     void terminate();
     // After the main loop: the queues stop, then every object is released on
     // this thread (a window model ends its stabilizer's watchdog as it goes).
@@ -61,6 +63,7 @@ private:
     std::shared_ptr<SharedSystemMonitor> systemMonitor_;
     std::shared_ptr<AppDelegate> delegate_;
     bool terminating_ = false;
+    bool stopWorkPending_ = false;
 };
 
 }  // namespace velmora

@@ -19,6 +19,7 @@ public:
     void getAuthorizationStatus(std::function<void(NotificationAuthorization)> completion) override;
     void requestAuthorization(std::function<void(bool granted, std::optional<std::string> error)> completion) override;
     void add(const NotificationRequest& request) override;
+    std::optional<std::string> unavailableReason() const override;
 
 private:
     struct Queue;

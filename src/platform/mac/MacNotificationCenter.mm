@@ -1,6 +1,7 @@
 #include "platform/mac/MacNotificationCenter.h"
 
 #import <Foundation/Foundation.h>
+#import <Security/Security.h>
 #import <UserNotifications/UserNotifications.h>
 
 #include <utility>
@@ -14,12 +15,33 @@ namespace velmora::mac {
 // gone still runs.
 struct MacNotificationCenter::Queue {
     dispatch_queue_t queue = dispatch_queue_create("com.orrindel.velmora.notifications", DISPATCH_QUEUE_SERIAL);
-    bool inBundle = false;
+    std::optional<std::string> unavailable;
 };
 
-constexpr const char* kOutsideBundle = "Notifications need the application bundle (Velmora.app)";
-
 namespace {
+
+// The notification centre serves only a bundled application signed with a
+// developer identity: for a binary outside its bundle the framework raises an
+// exception, and an unsigned or ad hoc signed one is never authorized.
+std::optional<std::string> whyUnavailable() {
+    if (NSBundle.mainBundle.bundleIdentifier == nil) return "the program is not running from Velmora.app";
+    SecCodeRef code = nullptr;
+    if (SecCodeCopySelf(kSecCSDefaultFlags, &code) != errSecSuccess || code == nullptr)
+        return "the program's code signature cannot be read";
+    CFDictionaryRef information = nullptr;
+    // A running code object stands for its static code here, as documented.
+    const OSStatus status =
+        SecCodeCopySigningInformation(reinterpret_cast<SecStaticCodeRef>(code), kSecCSSigningInformation, &information);
+    CFRelease(code);
+    if (status != errSecSuccess || information == nullptr) return "the program's code signature cannot be read";
+    NSDictionary* signing = CFBridgingRelease(information);
+    NSString* team = signing[(__bridge NSString*)kSecCodeInfoTeamIdentifier];
+    if (team.length > 0) return std::nullopt;
+    NSNumber* flags = signing[(__bridge NSString*)kSecCodeInfoFlags];
+    if (flags != nil && (flags.unsignedIntValue & kSecCodeSignatureAdhoc) != 0)
+        return "this build is signed ad hoc, not with a developer identity";
+    return "this build is not signed with a developer identity";
+}
 
 NSString* string(const std::string& text) {
     NSString* made = [[NSString alloc] initWithBytes:text.data() length:text.size() encoding:NSUTF8StringEncoding];
@@ -29,16 +51,20 @@ NSString* string(const std::string& text) {
 }  // namespace
 
 MacNotificationCenter::MacNotificationCenter() : queue_(std::make_unique<Queue>()) {
-    // The framework raises an exception for a process that is not an
-    // application bundle (a binary run from the build tree).
-    queue_->inBundle = NSBundle.mainBundle.bundleIdentifier != nil;
+    @autoreleasepool {
+        queue_->unavailable = whyUnavailable();
+    }
+}
+
+std::optional<std::string> MacNotificationCenter::unavailableReason() const {
+    return queue_->unavailable;
 }
 
 MacNotificationCenter::~MacNotificationCenter() = default;
 
 void MacNotificationCenter::getAuthorizationStatus(std::function<void(NotificationAuthorization)> completion) {
     dispatch_queue_t queue = queue_->queue;
-    if (!queue_->inBundle) {
+    if (queue_->unavailable) {
         dispatch_async(queue, ^{
           if (completion) completion(NotificationAuthorization::notDetermined);
         });
@@ -57,9 +83,9 @@ void MacNotificationCenter::getAuthorizationStatus(std::function<void(Notificati
 void MacNotificationCenter::requestAuthorization(
     std::function<void(bool granted, std::optional<std::string> error)> completion) {
     dispatch_queue_t queue = queue_->queue;
-    if (!queue_->inBundle) {
+    if (const auto unavailable = queue_->unavailable) {
         dispatch_async(queue, ^{
-          if (completion) completion(false, std::string(kOutsideBundle));
+          if (completion) completion(false, *unavailable);
         });
         return;
     }
@@ -82,7 +108,7 @@ void MacNotificationCenter::requestAuthorization(
 // Delivered at once (no trigger). A refusal by the system (not allowed, or
 // not determined yet) drops the notification, as the simulated center does.
 void MacNotificationCenter::add(const NotificationRequest& request) {
-    if (!queue_->inBundle) return;
+    if (queue_->unavailable) return;
     @autoreleasepool {
         UNMutableNotificationContent* content = [[UNMutableNotificationContent alloc] init];
         content.title = string(request.title);

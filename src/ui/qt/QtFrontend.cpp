@@ -2,12 +2,14 @@
 
 #include <QIcon>
 
+#include "app/NotificationPath.h"
 #include "foundation/dispatch/RealScheduler.h"
+#include "ui/qt/ApplicationEvents.h"
 #include "ui/qt/MainWindowView.h"
 #include "ui/qt/QtAlerts.h"
 #include "ui/qt/QtMainLoop.h"
 #include "ui/qt/QtStatusItem.h"
-#include "ui/qt/QtTrayNotifications.h"
+#include "ui/qt/TrayMessages.h"
 #include "ui/qt/QtWindowHost.h"
 
 namespace velmora {
@@ -45,6 +47,7 @@ QtFrontend::~QtFrontend() {
     // Windows and the tray before the loop, the loop before the application;
     // no message is posted to a tray on its way out.
     trayMessages_->setTray(nullptr);
+    applicationEvents_.reset();
     statusItem_.reset();
     host_.reset();
     loop_.reset();
@@ -63,6 +66,10 @@ void QtFrontend::setShowWindowAction(std::function<void()> action) {
     host_->setShowWindowAction(std::move(action));
 }
 
+void QtFrontend::setApplicationActions(std::function<void()> quit, std::function<void(bool)> reopen) {
+    applicationEvents_ = std::make_unique<ApplicationEvents>(std::move(quit), std::move(reopen));
+}
+
 bool QtFrontend::showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) {
     trayMessages_->setTray(nullptr);
     statusItem_ = std::make_unique<QtStatusItem>(std::move(menu), std::move(perform));
@@ -75,7 +82,11 @@ std::shared_ptr<Alerts> QtFrontend::alerts(std::shared_ptr<Alerts> platformAlert
 }
 
 std::shared_ptr<NotificationCenter> QtFrontend::notifications(std::shared_ptr<NotificationCenter> platformCenter) {
-    return std::make_shared<QtTrayNotifications>(std::move(platformCenter), trayMessages_);
+    return std::make_shared<NotificationPath>(std::move(platformCenter),
+                                              [tray = trayMessages_](const NotificationRequest& request) {
+                                                  tray->post(QString::fromStdString(request.title),
+                                                             QString::fromStdString(request.body));
+                                              });
 }
 
 void QtFrontend::runMainLoop() {

@@ -10,6 +10,7 @@
 
 namespace velmora {
 
+class ApplicationEvents;
 class QtMainLoop;
 class QtStatusItem;
 class QtWindowHost;
@@ -24,6 +25,7 @@ public:
     std::shared_ptr<WindowHost> windowHost() override;
     void openSceneWindow(std::shared_ptr<RootView> content) override;
     void setShowWindowAction(std::function<void()> action) override;
+    void setApplicationActions(std::function<void()> quit, std::function<void(bool)> reopen) override;
     bool showStatusItem(std::shared_ptr<StatusMenu> menu, std::function<void(StatusMenuAction)> perform) override;
     std::shared_ptr<Alerts> alerts(std::shared_ptr<Alerts> platformAlerts) override;
     std::shared_ptr<NotificationCenter> notifications(std::shared_ptr<NotificationCenter> platformCenter) override;
@@ -34,6 +36,7 @@ public:
 private:
     std::unique_ptr<QApplication> application_;
     std::unique_ptr<QtMainLoop> loop_;
+    std::unique_ptr<ApplicationEvents> applicationEvents_;
     std::shared_ptr<QtWindowHost> host_;
     std::unique_ptr<QtStatusItem> statusItem_;
     std::shared_ptr<TrayMessages> trayMessages_;

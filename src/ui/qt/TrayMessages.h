@@ -1,16 +1,13 @@
 #pragma once
-// Notifications where the window runs: each goes to the platform's own centre
-// as before (a simulated Mac records it) and, when that centre lets them
-// through and a tray icon is shown, also appears as the tray's message.
+// The menu-bar item's own messages: where notifications go when the system's
+// notification centre cannot be used by this process.
+#include <QString>
 #include <QSystemTrayIcon>
-#include <memory>
 #include <mutex>
-
-#include "platform/Notifications.h"
 
 namespace velmora {
 
-// Where tray messages go; set and cleared on the main thread, posted to from any.
+// Set and cleared on the main thread, posted to from any.
 class TrayMessages {
 public:
     void setTray(QSystemTrayIcon* tray);
@@ -20,20 +17,6 @@ public:
 private:
     std::mutex mutex_;
     QSystemTrayIcon* tray_ = nullptr;
-};
-
-class QtTrayNotifications final : public NotificationCenter {
-public:
-    QtTrayNotifications(std::shared_ptr<NotificationCenter> platform, std::shared_ptr<TrayMessages> tray)
-        : platform_(std::move(platform)), tray_(std::move(tray)) {}
-
-    void getAuthorizationStatus(std::function<void(NotificationAuthorization)> completion) override;
-    void requestAuthorization(std::function<void(bool, std::optional<std::string>)> completion) override;
-    void add(const NotificationRequest& request) override;
-
-private:
-    std::shared_ptr<NotificationCenter> platform_;
-    std::shared_ptr<TrayMessages> tray_;
 };
 
 }  // namespace velmora
