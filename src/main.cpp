@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
         frontend = velmora::makeWindowFrontend(argc, argv, scheduler, whyNot);
         if (!frontend) diagnostics->line("🖥️ No window, running headless: " + whyNot);
     }
+    if (!frontend) frontend = velmora::makeHeadlessFrontend(scheduler);
     const int status = velmora::VelmoraApp::create(*platform, scheduler, nullptr,
                                                    std::make_shared<velmora::PosixProcessConsole>(), std::move(frontend))
                            ->run(options, signals);

@@ -1,7 +1,9 @@
 // The host platform on a Mac: the system's own services. The simulated Mac
 // runs on other hosts only, so a machine folder named here is refused rather
 // than silently ignored.
+#include "app/root/HeadlessFrontend.h"
 #include "app/root/HostPlatform.h"
+#include "platform/mac/MacMainRunLoop.h"
 #include "platform/mac/MacPlatform.h"
 #include "ui/qt/QtAlerts.h"
 
@@ -18,6 +20,14 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     macOptions.alerts = std::make_shared<QtAlerts>();
     macOptions.bundlePath = options.bundlePath;
     return mac::makeMacPlatform(std::move(scheduler), std::move(diagnostics), std::move(macOptions));
+}
+
+// Headless there is no Qt loop to run the main run loop, and without it the
+// workspace's list of running applications never changes.
+std::shared_ptr<Frontend> makeHeadlessFrontend(std::shared_ptr<RealScheduler> scheduler) {
+    auto loop = std::make_shared<mac::MacMainRunLoop>(scheduler);
+    return std::make_shared<HeadlessFrontend>(
+        std::move(scheduler), HeadlessFrontend::MainLoop{[loop] { loop->run(); }, [loop] { loop->stop(); }});
 }
 
 }  // namespace velmora

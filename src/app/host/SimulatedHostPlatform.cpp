@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "app/root/HeadlessFrontend.h"
 #include "app/root/HostPlatform.h"
 #include "sim/services/SimPlatform.h"
 #include "sim/state/Machine.h"
@@ -108,6 +109,10 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     simOptions.strings =
         std::make_shared<StringTable>(StringTable::loadFile(std::string(VELMORA_RESOURCES_DIR) + "/en.strings"));
     return sim::makeSimulatedPlatform(dir, std::move(scheduler), std::move(diagnostics), simOptions);
+}
+
+std::shared_ptr<Frontend> makeHeadlessFrontend(std::shared_ptr<RealScheduler> scheduler) {
+    return std::make_shared<HeadlessFrontend>(std::move(scheduler));
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/Frontend.h"
 #include "app/root/LaunchOptions.h"
 #include "platform/Platform.h"
 
@@ -12,5 +13,8 @@ namespace velmora {
 // Absent, after a line saying why, when there is nothing to run against.
 std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shared_ptr<Scheduler> scheduler,
                                          std::shared_ptr<Diagnostics> diagnostics);
+
+// The front end without windows, on the main loop this host needs.
+std::shared_ptr<Frontend> makeHeadlessFrontend(std::shared_ptr<RealScheduler> scheduler);
 
 }  // namespace velmora
