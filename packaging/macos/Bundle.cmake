@@ -1,6 +1,6 @@
 # The application bundle on a Mac: Velmora.app with its Info.plist, the
 # string table and the icon in Resources, and a `deploy` target that copies
-# Qt into the bundle with macdeployqt.
+# Qt into the bundle with macdeployqt and then signs the whole bundle.
 set(bundle_dir ${PROJECT_SOURCE_DIR}/packaging/macos)
 
 # The icon is made from the window's SVG at build time (rsvg-convert from
@@ -41,11 +41,27 @@ set_target_properties(velmora PROPERTIES
   MACOSX_BUNDLE_BUNDLE_VERSION ${PROJECT_VERSION})
 
 # Qt's frameworks and the QML modules the window imports, copied into the
-# bundle so it runs on a Mac without Homebrew's Qt.
+# bundle so it runs on a Mac without Homebrew's Qt. Signing comes after: the
+# linker's ad hoc signature does not cover what macdeployqt adds or rewrites,
+# and Apple silicon kills an application whose signature no longer matches.
+# macdeployqt signs each framework and plugin with the hardened runtime; the
+# bundle itself is signed last, with its entitlements, and verified.
+set(VELMORA_SIGN_IDENTITY "-" CACHE STRING "codesign identity for Velmora.app (- signs ad hoc)")
+if(VELMORA_SIGN_IDENTITY STREQUAL "-")
+  set(entitlements ${bundle_dir}/Velmora-adhoc.entitlements)
+  set(timestamp "")
+else()
+  set(entitlements ${bundle_dir}/Velmora.entitlements)
+  set(timestamp --timestamp)
+endif()
 find_program(VELMORA_MACDEPLOYQT macdeployqt HINTS "${QT6_INSTALL_PREFIX}/bin" "${Qt6_DIR}/../../../bin")
 if(VELMORA_MACDEPLOYQT)
   add_custom_target(deploy
     COMMAND ${VELMORA_MACDEPLOYQT} $<TARGET_BUNDLE_DIR:velmora> -qmldir=${PROJECT_SOURCE_DIR}/src/ui/qml -always-overwrite
+            -codesign=${VELMORA_SIGN_IDENTITY} -hardened-runtime ${timestamp}
+    COMMAND codesign --force --options runtime ${timestamp} --entitlements ${entitlements}
+            --sign ${VELMORA_SIGN_IDENTITY} $<TARGET_BUNDLE_DIR:velmora>
+    COMMAND codesign --verify --deep --strict --verbose=2 $<TARGET_BUNDLE_DIR:velmora>
     DEPENDS velmora VERBATIM)
 else()
   message(WARNING "macdeployqt not found beside Qt's tools: no deploy target.")
