@@ -31,10 +31,12 @@ void forkExecEcho(benchmark::State& state) {
     char* argv[] = {program, word, nullptr};
     for (auto _ : state) {
         int ends[2];
-        if (::pipe2(ends, O_CLOEXEC) != 0) {
+        if (::pipe(ends) != 0) {
             state.SkipWithError("pipe failed");
             break;
         }
+        ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+        ::fcntl(ends[1], F_SETFD, FD_CLOEXEC);
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::dup2(ends[1], STDOUT_FILENO);

@@ -1,9 +1,16 @@
 #pragma once
-// Looks at processes through /proc, for tests that must see a child killed,
-// reaped or still alive.
+// Looks at processes through /proc (on a Mac, the kernel's process table
+// through sysctl), for tests that must see a child killed, reaped or still
+// alive.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+#ifdef __APPLE__
+#include <sys/proc.h>
+#include <sys/sysctl.h>
+
+#include <vector>
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -36,6 +43,16 @@ inline std::string procStat(const std::string& path) {
     return text;
 }
 
+#ifdef __APPLE__
+// 'Z' for a zombie, 'R' for any other live process, 0 when it no longer exists.
+inline char processState(int pid) {
+    kinfo_proc info{};
+    std::size_t size = sizeof info;
+    int name[] = {CTL_KERN, KERN_PROC, KERN_PROC_PID, pid};
+    if (::sysctl(name, 4, &info, &size, nullptr, 0) != 0 || size == 0) return 0;
+    return info.kp_proc.p_stat == SZOMB ? 'Z' : 'R';
+}
+#else
 // The state letter from /proc/PID/stat ('R', 'S', 'Z', …), or 0 when the
 // process no longer exists.
 inline char processState(int pid) {
@@ -44,6 +61,7 @@ inline char processState(int pid) {
     if (close == std::string::npos || close + 2 >= text.size()) return 0;
     return text[close + 2];
 }
+#endif
 
 inline bool processRunning(int pid) {
     const char state = processState(pid);
@@ -62,6 +80,20 @@ inline bool eventually(const std::function<bool()>& condition, std::chrono::mill
 }
 
 // Children of this process that have exited and were never waited for.
+#ifdef __APPLE__
+inline std::size_t zombieChildren() {
+    int name[] = {CTL_KERN, KERN_PROC, KERN_PROC_ALL, 0};
+    std::size_t size = 0;
+    if (::sysctl(name, 3, nullptr, &size, nullptr, 0) != 0) return 0;
+    std::vector<kinfo_proc> table(size / sizeof(kinfo_proc) + 16);
+    size = table.size() * sizeof(kinfo_proc);
+    if (::sysctl(name, 3, table.data(), &size, nullptr, 0) != 0) return 0;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < size / sizeof(kinfo_proc); ++i)
+        if (table[i].kp_eproc.e_ppid == ::getpid() && table[i].kp_proc.p_stat == SZOMB) ++count;
+    return count;
+}
+#else
 inline std::size_t zombieChildren() {
     const std::string self = std::to_string(::getpid());
     std::size_t count = 0;
@@ -76,10 +108,13 @@ inline std::size_t zombieChildren() {
     }
     return count;
 }
+#endif
 
+// /dev/fd lists this process's descriptors on Linux (a link to /proc/self/fd)
+// and on a Mac alike; the listing's own descriptor is among them.
 inline std::size_t openDescriptorCount() {
     std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/dev/fd/")) ++count;
     return count;
 }
 
