@@ -15,9 +15,13 @@ std::string utf8(NSString* text) {
 
 }  // namespace
 
-// The class's documentation promises nothing for other threads; the
-// program's callers (the login-item code) run it on the main thread.
+// The login-item code calls this on its own serial queues ("auto.start",
+// "startup.manager"), never the main thread, since a script to System Events
+// can wait for the user's answer to the automation prompt. NSAppleScript's
+// documentation promises nothing for concurrent use, so the two queues never
+// run scripts at the same moment.
 AppleScriptOutcome MacAppleScriptRunner::execute(const std::string& source) {
+    std::lock_guard lock(running_);
     @autoreleasepool {
         NSString* text = [[NSString alloc] initWithBytes:source.data()
                                                   length:source.size()
