@@ -9,7 +9,7 @@
 #include <variant>
 
 #include "app/Frontend.h"
-#include "app/root/HostPlatform.h"
+#include "host/HostPlatform.h"
 #include "app/root/LaunchOptions.h"
 #include "app/root/StopSignals.h"
 #include "app/root/VelmoraApp.h"
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         if (!frontend) diagnostics->line("🖥️ No window, running headless: " + whyNot);
     }
     if (!frontend) frontend = velmora::makeHeadlessFrontend(scheduler);
-    const int status = velmora::VelmoraApp::create(*platform, scheduler, nullptr,
+    const int status = velmora::VelmoraApp::create(*platform, scheduler, velmora::mainWindowModels(),
                                                    std::make_shared<velmora::PosixProcessConsole>(), std::move(frontend))
                            ->run(options, signals);
     // For scripts/measure: the main loop's longest block, said at exit when asked.

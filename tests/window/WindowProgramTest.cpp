@@ -10,7 +10,7 @@
 
 // Before Qt's headers, whose `signals` keyword would clash with a parameter name.
 #include "app/Frontend.h"
-#include "app/root/HostPlatform.h"
+#include "host/HostPlatform.h"
 #include "app/root/VelmoraApp.h"
 #include "tests/sim/SimTestSupport.h"
 
@@ -133,7 +133,7 @@ TEST(WindowProgram, StatusMenuWindowHidingAndQuit) {
     auto frontend = makeWindowFrontend(argc, argv, scheduler, whyNot);
     ASSERT_TRUE(frontend) << whyNot;
     ASSERT_TRUE(spinUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); })) << "no tray host";
-    auto app = VelmoraApp::create(*platform, scheduler, nullptr, std::make_shared<QuietConsole>(), frontend);
+    auto app = VelmoraApp::create(*platform, scheduler, mainWindowModels(), std::make_shared<QuietConsole>(), frontend);
     app->launch();
     EXPECT_FALSE(diagnostics->containsSubstring("No system tray"));
 

@@ -3,17 +3,8 @@
 #include <utility>
 
 #include "app/root/HeadlessFrontend.h"
-#include "ui/model/MainWindowModel.h"
 
 namespace velmora {
-
-namespace {
-
-std::shared_ptr<RootView> makeMainWindowModel(Platform platform, std::shared_ptr<SharedSystemMonitor> monitor) {
-    return MainWindowModel::create(std::move(platform), std::move(monitor));
-}
-
-}  // namespace
 
 std::shared_ptr<VelmoraApp> VelmoraApp::create(Platform platform, std::shared_ptr<RealScheduler> scheduler,
                                                WindowModelFactory makeWindowModel,
@@ -28,7 +19,7 @@ VelmoraApp::VelmoraApp(Platform platform, std::shared_ptr<RealScheduler> schedul
                        std::shared_ptr<ProcessConsole> console, std::shared_ptr<Frontend> frontend)
     : platform_(std::move(platform)),
       scheduler_(std::move(scheduler)),
-      windowModelFactory_(makeWindowModel ? std::move(makeWindowModel) : WindowModelFactory(makeMainWindowModel)),
+      windowModelFactory_(std::move(makeWindowModel)),
       console_(std::move(console)),
       frontend_(frontend ? std::move(frontend) : std::make_shared<HeadlessFrontend>(scheduler_)) {
     platform_.alerts = frontend_->alerts(std::move(platform_.alerts));

@@ -23,10 +23,11 @@ public:
     // One window's model, given the platform and the process-wide monitor.
     using WindowModelFactory = std::function<std::shared_ptr<RootView>(Platform, std::shared_ptr<SharedSystemMonitor>)>;
 
-    // `platform.scheduler` is `scheduler`. Without a factory the windows
-    // show a `MainWindowModel`; without a front end they are headless.
+    // `platform.scheduler` is `scheduler`. The factory makes what each main
+    // window shows (the host passes the window model, which sits above this
+    // layer); without a front end the windows are headless.
     static std::shared_ptr<VelmoraApp> create(
-        Platform platform, std::shared_ptr<RealScheduler> scheduler, WindowModelFactory makeWindowModel = nullptr,
+        Platform platform, std::shared_ptr<RealScheduler> scheduler, WindowModelFactory makeWindowModel,
         std::shared_ptr<ProcessConsole> console = std::make_shared<PosixProcessConsole>(),
         std::shared_ptr<Frontend> frontend = nullptr);
 

@@ -1,11 +1,14 @@
 #pragma once
 // The one place that chooses what the program runs against. On a Mac that is
 // the host's own services; on any other host, a simulated Mac in a folder.
+// It sits above the application's layers, since it puts them together: the
+// platform, the front end without windows, and what each window shows.
 #include <memory>
 #include <optional>
 
 #include "app/Frontend.h"
 #include "app/root/LaunchOptions.h"
+#include "app/root/VelmoraApp.h"
 #include "platform/Platform.h"
 
 namespace velmora {
@@ -16,5 +19,8 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
 
 // The front end without windows, on the main loop this host needs.
 std::shared_ptr<Frontend> makeHeadlessFrontend(std::shared_ptr<RealScheduler> scheduler);
+
+// What each main window shows: the window model over its own managers.
+VelmoraApp::WindowModelFactory mainWindowModels();
 
 }  // namespace velmora

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "app/root/HeadlessFrontend.h"
-#include "app/root/HostPlatform.h"
+#include "host/HostPlatform.h"
 #include "sim/services/SimPlatform.h"
 #include "sim/state/Machine.h"
 #include "sim/state/MachineFolder.h"

@@ -2,7 +2,7 @@
 // runs on other hosts only, so a machine folder named here is refused rather
 // than silently ignored.
 #include "app/root/HeadlessFrontend.h"
-#include "app/root/HostPlatform.h"
+#include "host/HostPlatform.h"
 #include "platform/mac/MacMainRunLoop.h"
 #include "platform/mac/MacPlatform.h"
 #include "ui/qt/QtAlerts.h"
