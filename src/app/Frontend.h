@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/NotificationPath.h"
 #include "app/StatusMenu.h"
 #include "app/WindowHost.h"
 #include "platform/Alerts.h"
@@ -36,9 +37,10 @@ public:
     // that draws puts them in front of the person, the rest keep the platform's.
     virtual std::shared_ptr<Alerts> alerts(std::shared_ptr<Alerts> platformAlerts) { return platformAlerts; }
     // The notification centre, given the platform's: a front end with a tray
-    // shows notifications there when the platform's cannot be used.
+    // shows notifications there when the platform's cannot be used; one
+    // without shows none then, and says so.
     virtual std::shared_ptr<NotificationCenter> notifications(std::shared_ptr<NotificationCenter> platformCenter) {
-        return platformCenter;
+        return std::make_shared<NotificationPath>(std::move(platformCenter), nullptr);
     }
     // Whether a person sees the windows.
     virtual bool drawsWindows() const = 0;

@@ -67,6 +67,12 @@ void QtFrontend::setShowWindowAction(std::function<void()> action) {
 }
 
 void QtFrontend::setApplicationActions(std::function<void()> quit, std::function<void(bool)> reopen) {
+#ifndef Q_OS_MACOS
+    // Only a Mac reopens a running application (its Dock icon, the Finder);
+    // elsewhere becoming active is only focus moving, to a tray menu say,
+    // which must not bring the hidden window back.
+    reopen = nullptr;
+#endif
     applicationEvents_ = std::make_unique<ApplicationEvents>(std::move(quit), std::move(reopen));
 }
 
