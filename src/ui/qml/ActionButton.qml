@@ -16,7 +16,7 @@ Rectangle {
 
     implicitHeight: 84
     radius: 8
-    color: CardStatus.tint(isDisabled ? "grey" : tone, tap.pressed ? 0.25 : 0.15)
+    color: CardStatus.tint(Theme.palette, isDisabled ? "grey" : tone, tap.pressed ? 0.25 : 0.15)
     Column {
         anchors.centerIn: parent
         spacing: 4
@@ -34,7 +34,7 @@ Rectangle {
                 visible: !button.isLoading
                 symbol: button.icon
                 size: 24
-                color: CardStatus.color(button.isDisabled ? "grey" : button.tone)
+                color: CardStatus.color(Theme.palette, button.isDisabled ? "grey" : button.tone)
             }
         }
         Text {
@@ -42,7 +42,7 @@ Rectangle {
             text: button.title
             font.pixelSize: 12
             font.weight: Font.DemiBold
-            color: CardStatus.primaryText
+            color: Theme.palette.primaryText
         }
         Text {
             objectName: "subtitle"
@@ -52,7 +52,7 @@ Rectangle {
             elide: Text.ElideRight
             text: button.subtitle
             font.pixelSize: 11
-            color: CardStatus.secondaryText
+            color: Theme.palette.secondaryText
         }
     }
     MouseArea {

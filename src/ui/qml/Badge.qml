@@ -9,12 +9,12 @@ Rectangle {
     implicitWidth: label.implicitWidth + 12
     implicitHeight: label.implicitHeight + 4
     radius: 5
-    color: CardStatus.tint(tone, 0.15)
+    color: CardStatus.tint(Theme.palette, tone, 0.15)
     Text {
         id: label
         anchors.centerIn: parent
         text: parent.text
         font.pixelSize: 11
-        color: CardStatus.color(parent.tone)
+        color: CardStatus.color(Theme.palette, parent.tone)
     }
 }

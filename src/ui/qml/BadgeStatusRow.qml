@@ -16,7 +16,7 @@ Item {
         id: glyph
         anchors.verticalCenter: parent.verticalCenter
         symbol: row.symbol
-        color: CardStatus.color(row.tone)
+        color: CardStatus.color(Theme.palette, row.tone)
     }
     Column {
         id: texts
@@ -30,12 +30,12 @@ Item {
             elide: Text.ElideRight
             font.pixelSize: 13
             font.weight: Font.Medium
-            color: CardStatus.primaryText
+            color: Theme.palette.primaryText
         }
         Text {
             text: row.caption
             font.pixelSize: 11
-            color: CardStatus.secondaryText
+            color: Theme.palette.secondaryText
         }
     }
     Badge {

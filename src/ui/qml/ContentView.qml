@@ -18,7 +18,7 @@ Rectangle {
 
     implicitWidth: 720
     implicitHeight: 780
-    color: "#ECECEC"
+    color: Theme.palette.windowBackground
 
     // Left column: header, disks, the two buttons and the footer.
     Rectangle {
@@ -26,7 +26,7 @@ Rectangle {
         width: 350
         anchors.top: parent.top
         anchors.bottom: parent.bottom
-        color: Qt.rgba(1, 1, 1, 0.3)
+        color: Theme.palette.headerOverlay
 
         Row {
             id: header
@@ -46,12 +46,12 @@ Rectangle {
                     text: root.adapter.title
                     font.pixelSize: 22
                     font.weight: Font.Bold
-                    color: CardStatus.primaryText
+                    color: Theme.palette.primaryText
                 }
                 Text {
                     text: root.adapter.subtitle
                     font.pixelSize: 13
-                    color: CardStatus.secondaryText
+                    color: Theme.palette.secondaryText
                 }
             }
         }
@@ -77,14 +77,14 @@ Rectangle {
                     anchors.horizontalCenter: parent.horizontalCenter
                     symbol: root.adapter.emptyState.symbol
                     size: 48
-                    color: CardStatus.color("grey")
+                    color: CardStatus.color(Theme.palette, "grey")
                 }
                 Text {
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: root.adapter.emptyState.title
                     font.pixelSize: 15
                     font.weight: Font.Medium
-                    color: CardStatus.primaryText
+                    color: Theme.palette.primaryText
                 }
                 Text {
                     width: parent.width
@@ -92,7 +92,7 @@ Rectangle {
                     wrapMode: Text.WordWrap
                     text: root.adapter.emptyState.text
                     font.pixelSize: 13
-                    color: CardStatus.secondaryText
+                    color: Theme.palette.secondaryText
                 }
             }
 
@@ -176,13 +176,13 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     symbol: "globe"
                     size: 14
-                    color: CardStatus.secondaryText
+                    color: Theme.palette.secondaryText
                 }
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: root.adapter.webAddress
                     font.pixelSize: 12
-                    color: CardStatus.color("blue")
+                    color: CardStatus.color(Theme.palette, "blue")
                     MouseArea {
                         anchors.fill: parent
                         cursorShape: Qt.PointingHandCursor
@@ -219,7 +219,7 @@ Rectangle {
                     text: root.adapter.protectionHeading
                     font.pixelSize: 18
                     font.weight: Font.Bold
-                    color: CardStatus.primaryText
+                    color: Theme.palette.primaryText
                 }
             }
 
@@ -235,14 +235,14 @@ Rectangle {
                     wrapMode: Text.WordWrap
                     text: root.adapter.authorizationCard.text
                     font.pixelSize: 13
-                    color: CardStatus.primaryText
+                    color: Theme.palette.primaryText
                 }
                 Text {
                     width: parent.width
                     wrapMode: Text.WordWrap
                     text: root.adapter.authorizationCard.authorizationStatus
                     font.pixelSize: 11
-                    color: CardStatus.secondaryText
+                    color: Theme.palette.secondaryText
                 }
                 SmallButton {
                     label: root.adapter.authorizationCard.button.label
@@ -266,13 +266,13 @@ Rectangle {
                     Text {
                         text: root.adapter.stabilizerCard.statusLabel
                         font.pixelSize: 13
-                        color: CardStatus.secondaryText
+                        color: Theme.palette.secondaryText
                     }
                     Text {
                         text: root.adapter.stabilizerCard.statusValue
                         font.pixelSize: 13
                         font.weight: Font.Medium
-                        color: CardStatus.color(root.adapter.stabilizerCard.status === "green" ? "green" : "grey")
+                        color: CardStatus.color(Theme.palette, root.adapter.stabilizerCard.status === "green" ? "green" : "grey")
                     }
                 }
                 Repeater {
@@ -281,7 +281,7 @@ Rectangle {
                         required property var modelData
                         symbol: modelData.symbol
                         text: modelData.text
-                        symbolColor: CardStatus.color("green")
+                        symbolColor: CardStatus.color(Theme.palette, "green")
                     }
                 }
             }
@@ -305,7 +305,7 @@ Rectangle {
                     elide: Text.ElideRight
                     text: root.adapter.controllerCard.lastAction
                     font.pixelSize: 11
-                    color: CardStatus.secondaryText
+                    color: Theme.palette.secondaryText
                 }
                 SymbolLine {
                     symbol: root.adapter.controllerCard.controllers.symbol
@@ -321,12 +321,12 @@ Rectangle {
                         verticalAlignment: Text.AlignVCenter
                         text: root.adapter.controllerCard.powerManagementLabel
                         font.pixelSize: 13
-                        color: CardStatus.secondaryText
+                        color: Theme.palette.secondaryText
                     }
                     SymbolLine {
                         symbol: root.adapter.controllerCard.powerManagement.symbol || ""
                         text: root.adapter.controllerCard.powerManagement.text || ""
-                        symbolColor: CardStatus.color("green")
+                        symbolColor: CardStatus.color(Theme.palette, "green")
                     }
                 }
                 Row {
@@ -334,13 +334,13 @@ Rectangle {
                     Text {
                         text: root.adapter.controllerCard.protectedDisksLabel
                         font.pixelSize: 13
-                        color: CardStatus.secondaryText
+                        color: Theme.palette.secondaryText
                     }
                     Text {
                         text: root.adapter.controllerCard.protectedDisksCount
                         font.pixelSize: 13
                         font.weight: Font.Medium
-                        color: CardStatus.primaryText
+                        color: Theme.palette.primaryText
                     }
                 }
                 Repeater {
@@ -356,7 +356,7 @@ Rectangle {
                             anchors.verticalCenter: parent.verticalCenter
                             visible: parent.model.powerSymbol.length > 0
                             symbol: parent.model.powerSymbol
-                            color: CardStatus.color("orange")
+                            color: CardStatus.color(Theme.palette, "orange")
                         }
                     }
                 }
@@ -364,7 +364,7 @@ Rectangle {
                     visible: text.length > 0
                     text: root.adapter.controllerCard.moreDisks
                     font.pixelSize: 11
-                    color: CardStatus.secondaryText
+                    color: Theme.palette.secondaryText
                 }
             }
 
@@ -400,7 +400,7 @@ Rectangle {
                         anchors.verticalCenter: parent.verticalCenter
                         text: root.adapter.aggressiveCard.text
                         font.pixelSize: 13
-                        color: CardStatus.primaryText
+                        color: Theme.palette.primaryText
                     }
                     SmallButton {
                         id: toggle
@@ -433,8 +433,8 @@ Rectangle {
                     visible: root.adapter.connectionCard.emptyLine.text !== undefined
                     symbol: root.adapter.connectionCard.emptyLine.symbol || ""
                     text: root.adapter.connectionCard.emptyLine.text || ""
-                    symbolColor: CardStatus.color("grey")
-                    textColor: CardStatus.secondaryText
+                    symbolColor: CardStatus.color(Theme.palette, "grey")
+                    textColor: Theme.palette.secondaryText
                 }
             }
 
@@ -458,7 +458,7 @@ Rectangle {
                     visible: root.adapter.appsCard.cleanLine.text !== undefined
                     symbol: root.adapter.appsCard.cleanLine.symbol || ""
                     text: root.adapter.appsCard.cleanLine.text || ""
-                    symbolColor: CardStatus.color("green")
+                    symbolColor: CardStatus.color(Theme.palette, "green")
                 }
             }
 
@@ -472,7 +472,7 @@ Rectangle {
                     text: root.adapter.associationsCard.heading
                     font.pixelSize: 13
                     font.weight: Font.Medium
-                    color: CardStatus.primaryText
+                    color: Theme.palette.primaryText
                 }
                 Text {
                     width: parent.width
@@ -482,7 +482,7 @@ Rectangle {
                     elide: Text.ElideRight
                     text: root.adapter.associationsCard.statusMessage
                     font.pixelSize: 11
-                    color: CardStatus.secondaryText
+                    color: Theme.palette.secondaryText
                 }
                 SmallButton {
                     objectName: "fixButton"

@@ -8,7 +8,7 @@ Item {
     property string title
     property string icon
     property string status: "blue"
-    readonly property color statusColor: CardStatus.color(status)
+    readonly property color statusColor: CardStatus.color(Theme.palette, status)
     default property alias content: body.data
 
     implicitHeight: column.implicitHeight + 40
@@ -20,22 +20,22 @@ Item {
         anchors.topMargin: 1
         anchors.bottomMargin: -4
         radius: face.radius + 2
-        color: Qt.rgba(0, 0, 0, 0.04)
+        color: Theme.palette.cardShadowFar
     }
     Rectangle {
         anchors.fill: face
         anchors.topMargin: 1
         anchors.bottomMargin: -2
         radius: face.radius
-        color: Qt.rgba(0, 0, 0, 0.06)
+        color: Theme.palette.cardShadowNear
     }
     Rectangle {
         id: face
         anchors.fill: parent
         radius: 12
-        color: Qt.rgba(1, 1, 1, 0.8)
+        color: Theme.palette.cardBackground
         border.width: 1
-        border.color: CardStatus.tint(card.status, 0.1)
+        border.color: CardStatus.tint(Theme.palette, card.status, 0.1)
     }
     Column {
         id: column
@@ -56,7 +56,7 @@ Item {
                 text: card.title
                 font.pixelSize: 15
                 font.weight: Font.DemiBold
-                color: CardStatus.primaryText
+                color: Theme.palette.primaryText
             }
         }
         Column {

@@ -16,9 +16,9 @@ Rectangle {
 
     implicitHeight: Math.max(texts.implicitHeight + 24, 64)
     radius: 16
-    color: isSelected ? CardStatus.tint("blue", 0.08) : Qt.rgba(1, 1, 1, 0.7)
+    color: isSelected ? CardStatus.tint(Theme.palette, "blue", 0.08) : Theme.palette.cardBackground
     border.width: isSelected ? 2 : 1
-    border.color: isSelected ? CardStatus.color("blue") : Qt.rgba(0, 0, 0, 0.06)
+    border.color: isSelected ? CardStatus.color(Theme.palette, "blue") : Theme.palette.cardBorder
 
     SymbolIcon {
         id: mark
@@ -27,7 +27,7 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         symbol: card.selectionSymbol
         size: 20
-        color: CardStatus.color(card.isSelected ? "blue" : "grey")
+        color: CardStatus.color(Theme.palette, card.isSelected ? "blue" : "grey")
     }
     Rectangle {
         id: dot
@@ -37,7 +37,7 @@ Rectangle {
         width: 12
         height: 12
         radius: 6
-        color: CardStatus.color(card.isConnected ? "green" : "red")
+        color: CardStatus.color(Theme.palette, card.isConnected ? "green" : "red")
     }
     Column {
         id: texts
@@ -55,14 +55,14 @@ Rectangle {
             elide: Text.ElideRight
             font.pixelSize: 15
             font.weight: Font.Medium
-            color: CardStatus.primaryText
+            color: Theme.palette.primaryText
         }
         Text {
             width: parent.width
             text: card.caption
             elide: Text.ElideMiddle
             font.pixelSize: 11
-            color: CardStatus.secondaryText
+            color: Theme.palette.secondaryText
         }
         Row {
             spacing: 4
@@ -85,7 +85,7 @@ Rectangle {
         text: card.sizeText
         font.pixelSize: 13
         font.weight: Font.Medium
-        color: CardStatus.secondaryText
+        color: Theme.palette.secondaryText
     }
     MouseArea {
         anchors.fill: parent

@@ -13,7 +13,7 @@ Rectangle {
 
     implicitHeight: 34
     radius: 8
-    color: tap.pressed ? CardStatus.tint("blue", 0.25) : CardStatus.tint("blue", 0.12)
+    color: tap.pressed ? CardStatus.tint(Theme.palette, "blue", 0.25) : CardStatus.tint(Theme.palette, "blue", 0.12)
     Row {
         anchors.centerIn: parent
         spacing: 6
@@ -34,7 +34,7 @@ Rectangle {
                 visible: !button.showsProgress
                 symbol: button.symbol
                 size: 18
-                color: CardStatus.color("blue")
+                color: CardStatus.color(Theme.palette, "blue")
             }
         }
         Text {
@@ -43,7 +43,7 @@ Rectangle {
             text: button.label
             font.pixelSize: 13
             font.weight: Font.Medium
-            color: CardStatus.color("blue")
+            color: CardStatus.color(Theme.palette, "blue")
         }
     }
     MouseArea {

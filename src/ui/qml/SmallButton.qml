@@ -15,7 +15,7 @@ Rectangle {
     implicitWidth: Math.max(72, text.implicitWidth + 24)
     implicitHeight: 26
     radius: 6
-    color: isDisabled ? CardStatus.tint("grey", 0.4) : CardStatus.color(tone)
+    color: isDisabled ? CardStatus.tint(Theme.palette, "grey", 0.4) : CardStatus.color(Theme.palette, tone)
     opacity: tap.pressed ? 0.8 : 1
     Text {
         id: text
@@ -24,7 +24,7 @@ Rectangle {
         text: button.label
         font.pixelSize: 11
         font.weight: Font.Medium
-        color: "white"
+        color: Theme.palette.onAccent
     }
     BusyIndicator {
         anchors.centerIn: parent

@@ -9,7 +9,7 @@ Item {
     property string text
     property string status
     property bool isActive: false
-    readonly property color tone: CardStatus.color(isActive ? "green" : "grey")
+    readonly property color tone: CardStatus.color(Theme.palette, isActive ? "green" : "grey")
 
     implicitHeight: 20
     SymbolIcon {
@@ -24,7 +24,7 @@ Item {
         anchors.verticalCenter: parent.verticalCenter
         text: row.text
         font.pixelSize: 13
-        color: CardStatus.primaryText
+        color: Theme.palette.primaryText
     }
     Text {
         anchors.right: parent.right

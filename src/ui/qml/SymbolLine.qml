@@ -5,8 +5,8 @@ import "CardStatus.js" as CardStatus
 Row {
     property string symbol
     property string text
-    property color symbolColor: CardStatus.color("blue")
-    property color textColor: CardStatus.primaryText
+    property color symbolColor: CardStatus.color(Theme.palette, "blue")
+    property color textColor: Theme.palette.primaryText
     property bool medium: false
 
     spacing: 8

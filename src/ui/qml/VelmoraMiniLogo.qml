@@ -11,21 +11,21 @@ Item {
         anchors.fill: parent
         radius: width / 2
         gradient: Gradient {
-            GradientStop { position: 0; color: "#3A8DFF" }
-            GradientStop { position: 1; color: "#0057D9" }
+            GradientStop { position: 0; color: Theme.palette.logoTop }
+            GradientStop { position: 1; color: Theme.palette.logoBottom }
         }
     }
     SymbolIcon {
         anchors.centerIn: parent
         symbol: "externaldrive.fill"
         size: parent.size / 2
-        color: "white"
+        color: Theme.palette.logoMark
     }
     SymbolIcon {
         x: parent.size * 0.62
         y: parent.size * 0.58
         symbol: "bolt.fill"
         size: parent.size * 0.36
-        color: "#FFD60A"
+        color: Theme.palette.logoSpark
     }
 }

@@ -15,6 +15,7 @@ namespace velmora {
 MainWindowView::MainWindowView(std::shared_ptr<MainWindowModel> model)
     : adapter_(std::make_unique<MainWindowAdapter>(std::move(model))), window_(std::make_unique<QQuickView>()) {
     window_->rootContext()->setContextProperty(QStringLiteral("Symbols"), &symbols_);
+    window_->rootContext()->setContextProperty(QStringLiteral("Theme"), &theme_);
     window_->setInitialProperties({{QStringLiteral("adapter"), QVariant::fromValue<QObject*>(adapter_.get())}});
     window_->setResizeMode(QQuickView::SizeRootObjectToView);
     window_->setSource(QUrl(QStringLiteral("qrc:/velmora/ContentView.qml")));

@@ -1,6 +1,6 @@
 #pragma once
 // The main window's QML content over a window model: the adapter, the
-// symbol glyphs and ContentView from the resources, in a Qt Quick window of
+// symbol glyphs, the theme's colours and ContentView from the resources, in a Qt Quick window of
 // the content's size (720 points wide, at least 780 high).
 #include <QQmlEngine>
 #include <QQuickView>
@@ -8,6 +8,7 @@
 
 #include "ui/qt/MainWindowAdapter.h"
 #include "ui/qt/SymbolGlyphs.h"
+#include "ui/qt/Theme.h"
 
 namespace velmora {
 
@@ -32,6 +33,7 @@ public:
 private:
     std::unique_ptr<MainWindowAdapter> adapter_;
     SymbolGlyphs symbols_;
+    Theme theme_;
     std::unique_ptr<QQuickView> window_;
 };
 
