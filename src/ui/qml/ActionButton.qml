@@ -15,6 +15,13 @@ Rectangle {
     signal action()
 
     implicitHeight: 84
+    activeFocusOnTab: !isDisabled
+    Keys.onSpacePressed: if (!button.isDisabled) button.action()
+    Keys.onReturnPressed: if (!button.isDisabled) button.action()
+    Accessible.role: Accessible.Button
+    Accessible.name: title
+    Accessible.description: subtitle
+    Accessible.onPressAction: if (!button.isDisabled) button.action()
     radius: 8
     color: CardStatus.tint(Theme.palette, isDisabled ? "grey" : tone, tap.pressed ? 0.25 : 0.15)
     Column {
@@ -55,6 +62,7 @@ Rectangle {
             color: Theme.palette.secondaryText
         }
     }
+    FocusRing {}
     MouseArea {
         id: tap
         anchors.fill: parent

@@ -183,6 +183,13 @@ Rectangle {
                     text: root.adapter.webAddress
                     font.pixelSize: 12
                     color: CardStatus.color(Theme.palette, "blue")
+                    activeFocusOnTab: true
+                    Keys.onSpacePressed: root.adapter.openWebAddress()
+                    Keys.onReturnPressed: root.adapter.openWebAddress()
+                    Accessible.role: Accessible.Link
+                    Accessible.name: text
+                    Accessible.onPressAction: root.adapter.openWebAddress()
+                    FocusRing {}
                     MouseArea {
                         anchors.fill: parent
                         cursorShape: Qt.PointingHandCursor

@@ -15,6 +15,16 @@ Rectangle {
     signal select()
 
     implicitHeight: Math.max(texts.implicitHeight + 24, 64)
+    activeFocusOnTab: true
+    Keys.onSpacePressed: card.select()
+    Keys.onReturnPressed: card.select()
+    Accessible.role: Accessible.ListItem
+    Accessible.name: name
+    Accessible.description: caption + ", " + sizeText
+    Accessible.checkable: true
+    Accessible.checked: isSelected
+    Accessible.onPressAction: card.select()
+    Accessible.onToggleAction: card.select()
     radius: 16
     color: isSelected ? CardStatus.tint(Theme.palette, "blue", 0.08) : Theme.palette.cardBackground
     border.width: isSelected ? 2 : 1
@@ -87,6 +97,7 @@ Rectangle {
         font.weight: Font.Medium
         color: Theme.palette.secondaryText
     }
+    FocusRing {}
     MouseArea {
         anchors.fill: parent
         onClicked: card.select()

@@ -12,6 +12,12 @@ Rectangle {
     signal clicked()
 
     implicitHeight: 34
+    activeFocusOnTab: true
+    Keys.onSpacePressed: button.clicked()
+    Keys.onReturnPressed: button.clicked()
+    Accessible.role: Accessible.Button
+    Accessible.name: label
+    Accessible.onPressAction: button.clicked()
     radius: 8
     color: tap.pressed ? CardStatus.tint(Theme.palette, "blue", 0.25) : CardStatus.tint(Theme.palette, "blue", 0.12)
     Row {
@@ -46,6 +52,7 @@ Rectangle {
             color: CardStatus.color(Theme.palette, "blue")
         }
     }
+    FocusRing {}
     MouseArea {
         id: tap
         anchors.fill: parent

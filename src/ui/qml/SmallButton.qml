@@ -14,6 +14,12 @@ Rectangle {
 
     implicitWidth: Math.max(72, text.implicitWidth + 24)
     implicitHeight: 26
+    activeFocusOnTab: !isDisabled
+    Keys.onSpacePressed: if (!button.isDisabled) button.clicked()
+    Keys.onReturnPressed: if (!button.isDisabled) button.clicked()
+    Accessible.role: Accessible.Button
+    Accessible.name: label
+    Accessible.onPressAction: if (!button.isDisabled) button.clicked()
     radius: 6
     color: isDisabled ? CardStatus.tint(Theme.palette, "grey", 0.4) : CardStatus.color(Theme.palette, tone)
     opacity: tap.pressed ? 0.8 : 1
@@ -34,6 +40,7 @@ Rectangle {
         visible: button.showsProgress
         running: button.showsProgress
     }
+    FocusRing {}
     MouseArea {
         id: tap
         anchors.fill: parent

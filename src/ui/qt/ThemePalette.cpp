@@ -41,7 +41,7 @@ const ThemePalette& lightPalette() {
         rgb(0xECECEC), rgb(0xFBFBFB), rgba(0x000000, 0.06), rgba(0x000000, 0.04), rgba(0x000000, 0.06),
         rgba(0xFFFFFF, 0.3),
         rgb(0x1D1D1F), rgb(0x5E5E63),
-        rgb(0xFFFFFF),
+        rgb(0xFFFFFF), rgb(0x0040DD), rgba(0x000000, 0.0),
         rgb(0x1E7231), rgb(0xBF0011), rgb(0xB23000), rgb(0x0040DD), rgb(0x636366),
         rgb(0x3A8DFF), rgb(0x0057D9), rgb(0xFFFFFF), rgb(0xFFD60A),
     };
@@ -53,7 +53,7 @@ const ThemePalette& darkPalette() {
         rgb(0x1E1E1E), rgb(0x2C2C2E), rgba(0xFFFFFF, 0.08), rgba(0x000000, 0.25), rgba(0x000000, 0.35),
         rgba(0xFFFFFF, 0.04),
         rgb(0xF5F5F7), rgb(0xAEAEB2),
-        rgb(0x000000),
+        rgb(0x000000), rgb(0x69B1FF), rgba(0x000000, 0.0),
         rgb(0x30DB5B), rgb(0xFF8C85), rgb(0xFFB340), rgb(0x69B1FF), rgb(0xAEAEB2),
         rgb(0x3A8DFF), rgb(0x0057D9), rgb(0xFFFFFF), rgb(0xFFD60A),
     };

@@ -18,7 +18,9 @@ struct Rgba {
 struct ThemePalette {
     Rgba windowBackground, cardBackground, cardBorder, cardShadowFar, cardShadowNear, headerOverlay;
     Rgba primaryText, secondaryText;
-    Rgba onAccent;  // text on a filled status-coloured button
+    Rgba onAccent;   // text on a filled status-coloured button
+    Rgba focusRing;  // the keyboard focus outline
+    Rgba none;       // fully transparent, for outlines without a fill
     Rgba green, red, orange, blue, grey;
     Rgba logoTop, logoBottom, logoMark, logoSpark;
 

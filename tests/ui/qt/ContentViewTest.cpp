@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QQuickItem>
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 #include <ostream>
 
 #include "apps/AppLauncher.h"
@@ -132,6 +135,56 @@ TEST(ContentView, TheEightCardsShowTheirTitlesAndStatusColours) {
         }
         w.grab(QStringLiteral("cards-") + c.name);
     }
+}
+
+// What a person can click can also be reached with Tab, pressed with Space,
+// and named to VoiceOver: every visible, enabled mouse area's control.
+TEST(ContentView, EveryControlIsReachedByTabNamedAndPressedBySpace) {
+    Shown w;
+    w.diskutil.plug(DiskPlistFields::usbDisk("disk4", "Photos", "/Volumes/Photos"));
+    w.settle(6, true);
+    std::vector<QQuickItem*> controls;
+    std::function<void(QQuickItem*)> walk = [&](QQuickItem* item) {
+        // A mouse area's own `enabled` shadows the item's.
+        if (qstrcmp(item->metaObject()->className(), "QQuickMouseArea") == 0 && item->isVisible() &&
+            item->property("enabled").toBool())
+            controls.push_back(item->parentItem());
+        for (auto* child : item->childItems()) walk(child);
+    };
+    walk(w.view.content());
+    ASSERT_GT(controls.size(), 8u);  // the disk's card among them
+
+    auto press = [&](Qt::Key key) {
+        for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+            QCoreApplication::sendEvent(&w.view.window(), &event);
+        }
+        Shown::spin(0);
+    };
+    w.view.window().requestActivate();
+    Shown::spin(50);
+    std::set<QQuickItem*> reached;
+    QQuickItem* link = nullptr;
+    for (int i = 0; i < 3 * static_cast<int>(controls.size()); ++i) {
+        press(Qt::Key_Tab);
+        QQuickItem* focused = w.view.window().activeFocusItem();
+        reached.insert(focused);
+        if (focused && focused->property("text").toString() == w.view.adapter().property("webAddress").toString())
+            link = focused;
+    }
+    for (QQuickItem* control : controls) {
+        const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        const QString name = accessible ? accessible->text(QAccessible::Name) : QString();
+        EXPECT_TRUE(reached.count(control)) << control->metaObject()->className() << " \"" << name.toStdString() << '"';
+        EXPECT_FALSE(name.isEmpty()) << control->metaObject()->className() << " has no accessible name";
+    }
+
+    // Space on the focused web address opens it, as a click does.
+    ASSERT_NE(link, nullptr);
+    link->forceActiveFocus();
+    w.grab(QStringLiteral("keyboard-focus"));
+    press(Qt::Key_Space);
+    EXPECT_EQ(w.tp.workspace->openedURLs().size(), 1u);
 }
 
 TEST(ContentView, EmptyStateThenACardClickSelectsAndASecondClears) {

@@ -27,6 +27,9 @@ TEST(Theme, EveryPairingIsReadableInBothAppearances) {
             {"secondary text on a card", p.secondaryText, p.cardBackground},
         };
         for (const auto& c : fixed) EXPECT_GE(contrastRatio(c.fore, c.back), 4.5) << set << ": " << c.what;
+        // Outlines and icons need 3:1.
+        EXPECT_GE(contrastRatio(p.focusRing, p.windowBackground), 3.0) << set << ": the focus ring";
+        EXPECT_GE(contrastRatio(p.focusRing, p.cardBackground), 3.0) << set << ": the focus ring on a card";
         for (const char* tone : {"green", "red", "orange", "blue", "grey"}) {
             const Rgba colour = p.status(tone);
             Rgba badge = colour;
