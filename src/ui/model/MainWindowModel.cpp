@@ -232,6 +232,10 @@ void MainWindowModel::toggleAggressivePower() {
 void MainWindowModel::fixApplicationAssociations() {
     if (launchServicesManager->isRebuilding.get()) return;  // the button is disabled meanwhile
     onMain([](MainWindowModel& self) {
+        // Asked again when the step runs: a second press (a key held, a
+        // double click) can come before the first step has started the
+        // rebuild and disabled the button.
+        if (self.launchServicesManager->isRebuilding.get()) return;
         const auto selected = self.selectedDisk.get();
         if (selected && selected->isExternal) {
             self.launchServicesManager->triggerRebuildForDisk(*selected);
