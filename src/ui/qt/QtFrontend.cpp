@@ -11,6 +11,7 @@
 #include "ui/qt/QtStatusItem.h"
 #include "ui/qt/TrayMessages.h"
 #include "ui/qt/QtWindowHost.h"
+#include "ui/qt/ShowWindowCommand.h"
 
 namespace velmora {
 
@@ -48,6 +49,7 @@ QtFrontend::~QtFrontend() {
     // no message is posted to a tray on its way out.
     trayMessages_->setTray(nullptr);
     applicationEvents_.reset();
+    menuBar_.reset();
     statusItem_.reset();
     host_.reset();
     loop_.reset();
@@ -63,6 +65,12 @@ void QtFrontend::openSceneWindow(std::shared_ptr<RootView> content) {
 }
 
 void QtFrontend::setShowWindowAction(std::function<void()> action) {
+#ifdef Q_OS_MACOS
+    // The menu bar carries Command-N there; the windows' own shortcut would
+    // make the key ambiguous.
+    menuBar_ = std::make_unique<QMenuBar>(nullptr);
+    addShowWindowCommand(*menuBar_, action);
+#endif
     host_->setShowWindowAction(std::move(action));
 }
 

@@ -4,6 +4,7 @@
 // drawn with Qt Quick. The program keeps running when its last window
 // closes, as a menu-bar application does.
 #include <QApplication>
+#include <QMenuBar>
 #include <memory>
 
 #include "app/Frontend.h"
@@ -37,6 +38,7 @@ private:
     std::unique_ptr<QApplication> application_;
     std::unique_ptr<QtMainLoop> loop_;
     std::unique_ptr<ApplicationEvents> applicationEvents_;
+    std::unique_ptr<QMenuBar> menuBar_;  // a Mac's only
     std::shared_ptr<QtWindowHost> host_;
     std::unique_ptr<QtStatusItem> statusItem_;
     std::shared_ptr<TrayMessages> trayMessages_;

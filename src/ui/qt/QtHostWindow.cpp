@@ -43,12 +43,15 @@ void QtHostWindow::setContent(std::shared_ptr<RootView> content, const RootViewS
     window.resize(width, static_cast<int>(std::max(size.idealHeight, geometry_.height)));
     window.setPosition(static_cast<int>(geometry_.x), static_cast<int>(geometry_.y));
     window.installEventFilter(this);
-    // "Show Window": the whole application's shortcut, from any of its windows.
+#ifndef Q_OS_MACOS
+    // "Show Window": the whole application's shortcut, from any of its
+    // windows. A Mac has it as the menu bar's command instead.
     auto* showWindow = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), &window);
     showWindow->setContext(Qt::ApplicationShortcut);
     QObject::connect(showWindow, &QShortcut::activated, this, [action = showWindow_] {
         if (action && *action) (*action)();
     });
+#endif
 }
 
 void QtHostWindow::setTitle(const std::string& title) {
