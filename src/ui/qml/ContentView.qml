@@ -106,6 +106,7 @@ Rectangle {
                 model: root.adapter.disks
                 delegate: SelectableDiskCard {
                     required property var model
+                    required property int index
                     objectName: "diskCard_" + model.key
                     width: ListView.view.width
                     name: model.name
@@ -116,6 +117,16 @@ Rectangle {
                     selectionSymbol: model.selectionSymbol
                     badges: model.badges
                     onSelect: root.adapter.selectDisk(model.key)
+                    // The arrow keys move the focus along the list; Space
+                    // selects, as a click does.
+                    Keys.onUpPressed: diskList.focusCard(index - 1)
+                    Keys.onDownPressed: diskList.focusCard(index + 1)
+                }
+                function focusCard(i) {
+                    if (i < 0 || i >= count) return
+                    positionViewAtIndex(i, ListView.Contain)
+                    const card = itemAtIndex(i)
+                    if (card) card.forceActiveFocus(Qt.TabFocusReason)
                 }
                 add: Transition {
                     ParallelAnimation {

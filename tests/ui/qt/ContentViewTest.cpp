@@ -187,6 +187,34 @@ TEST(ContentView, EveryControlIsReachedByTabNamedAndPressedBySpace) {
     EXPECT_EQ(w.tp.workspace->openedURLs().size(), 1u);
 }
 
+// Up and Down move the focus along the disk list from the card that has it
+// (reached by Tab, not only from the list's first), and stop at its ends.
+TEST(ContentView, ArrowKeysMoveAlongTheDiskList) {
+    Shown w;
+    for (const char* id : {"disk4", "disk5", "disk6"})
+        w.diskutil.plug(DiskPlistFields::usbDisk(id, std::string("Disk ") + id, std::string("/Volumes/") + id));
+    w.settle(6, true);
+    std::vector<QQuickItem*> cards;
+    for (const char* id : {"disk4", "disk5", "disk6"}) cards.push_back(w.item(QStringLiteral("diskCard_") + id));
+    for (auto* card : cards) ASSERT_NE(card, nullptr);
+    std::sort(cards.begin(), cards.end(), [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
+    auto press = [&](Qt::Key key) {
+        for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(&w.view.window(), &event);
+        }
+        Shown::spin(0);
+    };
+    w.view.window().requestActivate();
+    cards[1]->forceActiveFocus(Qt::TabFocusReason);
+    const struct { Qt::Key key; int focused; } steps[] = {
+        {Qt::Key_Down, 2}, {Qt::Key_Down, 2}, {Qt::Key_Up, 1}, {Qt::Key_Up, 0}, {Qt::Key_Up, 0}};
+    for (const auto& step : steps) {
+        press(step.key);
+        EXPECT_EQ(w.view.window().activeFocusItem(), cards[step.focused]) << step.key << " to " << step.focused;
+    }
+}
+
 TEST(ContentView, EmptyStateThenACardClickSelectsAndASecondClears) {
     Shown w;
     EXPECT_TRUE(w.item("emptyState")->isVisible());
