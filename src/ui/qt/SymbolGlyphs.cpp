@@ -43,22 +43,24 @@ QString SymbolGlyphs::fontFamily() {
     return family;
 }
 
+namespace {
+
+const char32_t* codePointOf(std::string_view name) {
+    for (const auto& [symbol, point] : symbolGlyphTable())
+        if (symbol == name) return &point;
+    return nullptr;
+}
+
+}  // namespace
+
 bool SymbolGlyphs::knows(std::string_view name) {
-    for (const auto& entry : symbolGlyphTable())
-        if (entry.first == name) return true;
-    return false;
+    return codePointOf(name) != nullptr;
 }
 
 QString SymbolGlyphs::glyph(const QString& name) {
     const QByteArray utf8 = name.toUtf8();
-    const std::string_view wanted(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    char32_t code = 0xe887;  // help
-    for (const auto& [symbol, point] : symbolGlyphTable()) {
-        if (symbol == wanted) {
-            code = point;
-            break;
-        }
-    }
+    const char32_t* found = codePointOf(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    const char32_t code = found ? *found : 0xe887;  // help
     return QString::fromUcs4(&code, 1);
 }
 

@@ -77,6 +77,13 @@ struct Shown {
         }
         settle(0, true);
     }
+    void press(Qt::Key key) {
+        for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+            QCoreApplication::sendEvent(&view.window(), &event);
+        }
+        spin(0);
+    }
     // Saved for a person to look at when VELMORA_GRAB_DIR names a folder.
     void grab(const QString& name) {
         const QString dir = qEnvironmentVariable("VELMORA_GRAB_DIR");
@@ -154,19 +161,12 @@ TEST(ContentView, EveryControlIsReachedByTabNamedAndPressedBySpace) {
     walk(w.view.content());
     ASSERT_GT(controls.size(), 8u);  // the disk's card among them
 
-    auto press = [&](Qt::Key key) {
-        for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
-            QCoreApplication::sendEvent(&w.view.window(), &event);
-        }
-        Shown::spin(0);
-    };
     w.view.window().requestActivate();
     Shown::spin(50);
     std::set<QQuickItem*> reached;
     QQuickItem* link = nullptr;
     for (int i = 0; i < 3 * static_cast<int>(controls.size()); ++i) {
-        press(Qt::Key_Tab);
+        w.press(Qt::Key_Tab);
         QQuickItem* focused = w.view.window().activeFocusItem();
         reached.insert(focused);
         if (focused && focused->property("text").toString() == w.view.adapter().property("webAddress").toString())
@@ -183,7 +183,7 @@ TEST(ContentView, EveryControlIsReachedByTabNamedAndPressedBySpace) {
     ASSERT_NE(link, nullptr);
     link->forceActiveFocus();
     w.grab(QStringLiteral("keyboard-focus"));
-    press(Qt::Key_Space);
+    w.press(Qt::Key_Space);
     EXPECT_EQ(w.tp.workspace->openedURLs().size(), 1u);
 }
 
@@ -198,19 +198,12 @@ TEST(ContentView, ArrowKeysMoveAlongTheDiskList) {
     for (const char* id : {"disk4", "disk5", "disk6"}) cards.push_back(w.item(QStringLiteral("diskCard_") + id));
     for (auto* card : cards) ASSERT_NE(card, nullptr);
     std::sort(cards.begin(), cards.end(), [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
-    auto press = [&](Qt::Key key) {
-        for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent event(type, key, Qt::NoModifier);
-            QCoreApplication::sendEvent(&w.view.window(), &event);
-        }
-        Shown::spin(0);
-    };
     w.view.window().requestActivate();
     cards[1]->forceActiveFocus(Qt::TabFocusReason);
     const struct { Qt::Key key; int focused; } steps[] = {
         {Qt::Key_Down, 2}, {Qt::Key_Down, 2}, {Qt::Key_Up, 1}, {Qt::Key_Up, 0}, {Qt::Key_Up, 0}};
     for (const auto& step : steps) {
-        press(step.key);
+        w.press(step.key);
         EXPECT_EQ(w.view.window().activeFocusItem(), cards[step.focused]) << step.key << " to " << step.focused;
     }
 }
