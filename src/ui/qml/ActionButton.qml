@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import "CardStatus.js" as CardStatus
 
 // A large button under the cards: an icon (or progress while loading), a
@@ -31,8 +30,10 @@ Rectangle {
             width: 24
             height: 24
             anchors.horizontalCenter: parent.horizontalCenter
-            BusyIndicator {
+            Spinner {
+                objectName: "spinner"
                 anchors.fill: parent
+                tint: CardStatus.color(Theme.palette, button.tone)
                 running: button.isLoading
                 visible: button.isLoading
             }
@@ -51,7 +52,7 @@ Rectangle {
             font.weight: Font.DemiBold
             color: Theme.palette.primaryText
         }
-        Text {
+        ElidedText {
             objectName: "subtitle"
             anchors.horizontalCenter: parent.horizontalCenter
             width: Math.min(implicitWidth, button.width - 16)

@@ -24,7 +24,7 @@ Item {
         anchors.leftMargin: 10
         anchors.right: tag.left
         anchors.rightMargin: 8
-        Text {
+        ElidedText {
             width: parent.width
             text: row.name
             elide: Text.ElideRight

@@ -315,7 +315,7 @@ Rectangle {
                     text: root.adapter.controllerCard.level.text
                     medium: true
                 }
-                Text {
+                ElidedText {
                     width: parent.width
                     visible: text.length > 0
                     wrapMode: Text.WordWrap
@@ -325,9 +325,13 @@ Rectangle {
                     font.pixelSize: 11
                     color: Theme.palette.secondaryText
                 }
+                // A count, not a verdict: none found is the usual case.
                 SymbolLine {
+                    objectName: "controllersLine"
                     symbol: root.adapter.controllerCard.controllers.symbol
                     text: root.adapter.controllerCard.controllers.text
+                    symbolColor: CardStatus.color(Theme.palette, "grey")
+                    textColor: Theme.palette.secondaryText
                 }
                 // The label and its line wrap as one when the card is narrow.
                 Flow {
@@ -492,7 +496,7 @@ Rectangle {
                     font.weight: Font.Medium
                     color: Theme.palette.primaryText
                 }
-                Text {
+                ElidedText {
                     width: parent.width
                     visible: text.length > 0
                     wrapMode: Text.WordWrap

@@ -57,7 +57,8 @@ Rectangle {
         anchors.rightMargin: 8
         anchors.verticalCenter: parent.verticalCenter
         spacing: 3
-        Text {
+        ElidedText {
+            objectName: "name"
             width: parent.width
             text: card.name
             wrapMode: Text.Wrap
@@ -67,7 +68,7 @@ Rectangle {
             font.weight: Font.Medium
             color: Theme.palette.primaryText
         }
-        Text {
+        ElidedText {
             width: parent.width
             text: card.caption
             elide: Text.ElideMiddle

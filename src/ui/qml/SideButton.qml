@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import "CardStatus.js" as CardStatus
 
 // A button of the left column: a symbol, or a small progress indicator while
@@ -27,7 +26,8 @@ Rectangle {
             width: 18
             height: 18
             anchors.verticalCenter: parent.verticalCenter
-            BusyIndicator {
+            Spinner {
+                objectName: "spinner"
                 anchors.centerIn: parent
                 width: 30
                 height: 30

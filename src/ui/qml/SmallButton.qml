@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import "CardStatus.js" as CardStatus
 
 // A compact filled button inside a card; a small progress indicator may
@@ -32,8 +31,10 @@ Rectangle {
         font.weight: Font.Medium
         color: Theme.palette.onAccent
     }
-    BusyIndicator {
+    Spinner {
+        objectName: "spinner"
         anchors.centerIn: parent
+        tint: Theme.palette.onAccent
         width: 32
         height: 32
         scale: 0.6

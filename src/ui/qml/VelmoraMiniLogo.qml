@@ -3,6 +3,7 @@ import QtQuick
 // A filled circle with the drive symbol at half its size and a small bolt
 // towards the lower right corner.
 Item {
+    objectName: "logo"
     property real size: 28
 
     width: size

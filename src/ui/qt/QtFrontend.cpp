@@ -9,6 +9,7 @@
 #include "ui/qt/QtAlerts.h"
 #include "ui/qt/QtMainLoop.h"
 #include "ui/qt/QtStatusItem.h"
+#include "ui/qt/Theme.h"
 #include "ui/qt/TrayMessages.h"
 #include "ui/qt/QtWindowHost.h"
 #include "ui/qt/ShowWindowCommand.h"
@@ -39,6 +40,7 @@ QtFrontend::QtFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> sc
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora/AppIconImage.svg")));
     QApplication::setQuitOnLastWindowClosed(false);
+    applyFixedAppearanceToWidgets();
     loop_ = std::make_unique<QtMainLoop>(std::move(scheduler));
     host_ = std::make_shared<QtWindowHost>();
     trayMessages_ = std::make_shared<TrayMessages>();

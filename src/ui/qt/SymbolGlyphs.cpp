@@ -19,7 +19,7 @@ const std::vector<std::pair<std::string_view, char32_t>>& symbolGlyphTable() {
         {"checkmark.circle.fill", 0xe86c},             // check_circle
         {"circle", 0xe836},                            // radio_button_unchecked
         {"cpu.fill", 0xe322},                          // memory
-        {"cpu", 0xe30d},                               // developer_board
+        {"cpu", 0xe322},                               // memory: a chip, as the controllers are
         {"moon.zzz", 0xef44},                          // bedtime
         {"bolt.fill", 0xea0b},                         // bolt
         {"bolt.circle.fill", 0xe932},                  // offline_bolt

@@ -4,15 +4,22 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QStyleHints>
+#include <optional>
 
 namespace velmora {
 
 namespace {
 
-bool systemIsDark() {
+// VELMORA_APPEARANCE's word, when it has one.
+std::optional<bool> fixedDark() {
     const QByteArray fixed = qgetenv("VELMORA_APPEARANCE");
     if (fixed == "dark") return true;
     if (fixed == "light") return false;
+    return std::nullopt;
+}
+
+bool systemIsDark() {
+    if (const auto fixed = fixedDark()) return *fixed;
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     if (const auto scheme = QGuiApplication::styleHints()->colorScheme(); scheme != Qt::ColorScheme::Unknown)
         return scheme == Qt::ColorScheme::Dark;
@@ -39,6 +46,24 @@ QVariantMap named(const ThemePalette& p) {
 }
 
 }  // namespace
+
+void applyFixedAppearanceToWidgets() {
+#ifndef __APPLE__
+    const auto fixed = fixedDark();
+    if (!fixed) return;
+    const ThemePalette& p = *fixed ? darkPalette() : lightPalette();
+    QPalette palette = QGuiApplication::palette();
+    const std::pair<QPalette::ColorRole, Rgba> roles[] = {
+        {QPalette::Window, p.windowBackground}, {QPalette::Base, p.cardBackground},
+        {QPalette::Button, p.cardBackground},   {QPalette::WindowText, p.primaryText},
+        {QPalette::Text, p.primaryText},        {QPalette::ButtonText, p.primaryText},
+        {QPalette::Highlight, p.blue},          {QPalette::HighlightedText, p.onAccent},
+        {QPalette::PlaceholderText, p.secondaryText},
+    };
+    for (const auto& [role, colour] : roles) palette.setColor(role, Theme::toColor(colour));
+    QGuiApplication::setPalette(palette);
+#endif
+}
 
 Theme::Theme(QObject* parent) : QObject(parent) {
     dark_ = systemIsDark();

@@ -12,6 +12,11 @@
 
 namespace velmora {
 
+// When VELMORA_APPEARANCE fixes the appearance, the widgets (the status
+// menu, the alerts) take it too. Not on a Mac, where those are the system's
+// own and always follow the system.
+void applyFixedAppearanceToWidgets();
+
 class Theme : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool dark READ dark NOTIFY changed)

@@ -8,6 +8,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QPointer>
+#include <QSet>
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -231,6 +232,84 @@ TEST(ContentView, EmptyStateThenACardClickSelectsAndASecondClears) {
         EXPECT_EQ(card->findChild<QQuickItem*>("selectionMark")->property("symbol").toString(), s.mark);
         if (s.mark != "circle") w.grab("selected");
     }
+}
+
+// Every text shown, in scene coordinates, with the card it is drawn on.
+struct ShownText { QQuickItem* item; QRectF rect; QQuickItem* card; };
+std::vector<ShownText> shownTexts(QQuickItem* item, QQuickItem* card = nullptr) {
+    std::vector<ShownText> texts;
+    // The logo layers its symbols on purpose.
+    if (!item->isVisible() || item->opacity() == 0 || item->objectName() == "logo") return texts;
+    if (item->objectName().startsWith("card") || item->objectName().startsWith("diskCard_")) card = item;
+    if (item->inherits("QQuickText") && !item->property("text").toString().isEmpty())
+        texts.push_back({item, item->mapRectToScene(item->boundingRect()), card});
+    for (auto* child : item->childItems())
+        for (auto& text : shownTexts(child, card)) texts.push_back(text);
+    return texts;
+}
+
+// At the smallest size the window allows (and, run again under
+// QT_SCALE_FACTOR=2, at 200 %), long names end in an ellipsis that shows the
+// whole name on hover, and no text leaves its card or runs into another.
+TEST(ContentView, LongNamesEllipsizeShowWholeOnHoverAndNothingOverlaps) {
+    Shown w;
+    const QString longName = "Extremely Long External Backup Volume Name That Keeps Going On And On Forever";
+    w.diskutil.plug(DiskPlistFields::usbDisk("disk4", "Backup", ("/Volumes/" + longName).toStdString()));
+    w.diskutil.plug(DiskPlistFields::usbDisk("disk5", "Photos", "/Volumes/Photos"));
+    w.settle(6, true);
+    w.view.window().resize(w.view.window().minimumSize());
+    w.settle(0, true);
+
+    for (const auto& text : shownTexts(w.view.content())) {
+        const QString what = text.item->property("text").toString();
+        if (text.card) {
+            const QRectF card = text.card->mapRectToScene(QRectF(0, 0, text.card->width(), text.card->height()));
+            EXPECT_TRUE(card.adjusted(-1, -1, 1, 1).contains(text.rect)) << what.toStdString() << " leaves its card";
+        }
+        for (const auto& other : shownTexts(w.view.content())) {
+            if (other.item == text.item) continue;
+            const QRectF both = text.rect.intersected(other.rect);
+            EXPECT_TRUE(both.width() < 1 || both.height() < 1)
+                << what.toStdString() << " runs into " << other.item->property("text").toString().toStdString();
+        }
+    }
+
+    auto* name = w.item("diskCard_disk4")->findChild<QQuickItem*>("name");
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(name->property("truncated").toBool());
+    EXPECT_FALSE(name->property("showsWholeText").toBool());
+    const QPointF at = name->mapToScene(QPointF(10, name->height() / 2));
+    QMouseEvent move(QEvent::MouseMove, at, at, w.view.window().mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.view.window(), &move);
+    w.spin(0);
+    EXPECT_TRUE(name->property("showsWholeText").toBool());
+    auto* shortName = w.item("diskCard_disk5")->findChild<QQuickItem*>("name");
+    EXPECT_FALSE(shortName->property("truncated").toBool());
+    w.grab(QStringLiteral("minimum-size"));
+}
+
+// The spinners take the theme's colours; the style's own is black, which
+// vanishes in the dark.
+TEST(ContentView, SpinnersTakeTheThemesColours) {
+    qputenv("VELMORA_APPEARANCE", "dark");
+    Shown w;
+    const Theme dark;
+    qunsetenv("VELMORA_APPEARANCE");
+    ASSERT_TRUE(dark.dark());
+    QSet<QRgb> themeColours;
+    for (const QVariant& colour : dark.palette()) themeColours.insert(colour.value<QColor>().rgba());
+    std::function<int(QQuickItem*)> check = [&](QQuickItem* item) {
+        int seen = 0;
+        if (item->objectName() == "spinner") {
+            ++seen;
+            const QColor colour = item->property("palette").value<QObject*>()->property("dark").value<QColor>();
+            EXPECT_TRUE(themeColours.contains(colour.rgba())) << colour.name().toStdString();
+        }
+        for (auto* child : item->childItems()) seen += check(child);
+        return seen;
+    };
+    EXPECT_GE(check(w.view.content()), 3);
 }
 
 // The lowest opacity, x and scale each card of the list went through; seen
