@@ -30,36 +30,13 @@
 #include "sim/services/SimPlatform.h"
 #include "sim/state/MachineEditor.h"
 #include "stabilizer/AutomaticUSBStabilizer.h"
+#include "tests/sim/MachineProcesses.h"
 #include "tests/sim/SimTestSupport.h"
 
 namespace velmora {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Remembers every child's process group so background jobs can be ended.
-class GroupTrackingLauncher final : public ProcessLauncher {
-public:
-    explicit GroupTrackingLauncher(std::shared_ptr<ProcessLauncher> inner) : inner_(std::move(inner)) {}
-    RunResult run(const RunSpec& request) override {
-        RunResult result = inner_->run(request);
-        if (result.pid > 0) {
-            std::lock_guard lock(mutex_);
-            groups_.push_back(result.pid);
-        }
-        return result;
-    }
-    void endGroups() {
-        std::lock_guard lock(mutex_);
-        for (int group : groups_) ::kill(-group, SIGKILL);
-        groups_.clear();
-    }
-
-private:
-    std::shared_ptr<ProcessLauncher> inner_;
-    std::mutex mutex_;
-    std::vector<int> groups_;
-};
 
 std::string readProcFile(const std::filesystem::path& path) {
     try {
@@ -112,7 +89,7 @@ protected:
             stabilizer_.reset();
         }
         if (real_) real_->shutdown();
-        if (launcher_) launcher_->endGroups();
+        sim::testing::endMachineProcesses(mac_.dir());
     }
 
     void start(std::shared_ptr<Scheduler> scheduler) {
@@ -121,8 +98,6 @@ protected:
         options.launcher.terminateGraceSeconds = 0.5;
         options.random = std::make_shared<RandomSource>(11);
         platform_ = sim::makeSimulatedPlatform(mac_.dir(), std::move(scheduler), diagnostics_, options);
-        launcher_ = std::make_shared<GroupTrackingLauncher>(platform_.processes);
-        platform_.processes = launcher_;
         stabilizer_ = AutomaticUSBStabilizer::create(platform_);
     }
     void startVirtual() { start(virtual_); }
@@ -168,7 +143,6 @@ protected:
     std::shared_ptr<CapturingDiagnostics> diagnostics_ = std::make_shared<CapturingDiagnostics>();
     std::shared_ptr<VirtualScheduler> virtual_ = std::make_shared<VirtualScheduler>(dateFromSeconds(sim::Machine::now()));
     std::shared_ptr<RealScheduler> real_;
-    std::shared_ptr<GroupTrackingLauncher> launcher_;
     Platform platform_;
     std::shared_ptr<AutomaticUSBStabilizer> stabilizer_;
 };

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -12,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "MachineProcesses.h"
 #include "SimTestSupport.h"
 #include "foundation/process/Script.h"
 #include "sim/services/SimPlatform.h"
@@ -83,30 +83,6 @@ std::map<std::string, std::string> hostSnapshot() {
     return facts;
 }
 
-// Processes still running with this machine in their environment.
-std::vector<pid_t> machineProcesses(const std::string& dir) {
-    std::vector<pid_t> found;
-    const std::string marker = "VELMORA_SIM_MACHINE=" + dir;
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return found;
-    while (dirent* e = ::readdir(proc)) {
-        char* end = nullptr;
-        long pid = std::strtol(e->d_name, &end, 10);
-        if (*end != '\0' || pid <= 0 || pid == ::getpid()) continue;
-        std::string environ = readFile("/proc/" + std::string(e->d_name) + "/environ");
-        std::string entry;
-        std::istringstream vars(environ);
-        while (std::getline(vars, entry, '\0')) {
-            if (entry == marker) {
-                found.push_back(static_cast<pid_t>(pid));
-                break;
-            }
-        }
-    }
-    ::closedir(proc);
-    return found;
-}
-
 class SafetyTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -129,7 +105,7 @@ protected:
     }
 
     void TearDown() override {
-        for (pid_t pid : machineProcesses(mac_.dir())) ::kill(pid, SIGKILL);
+        testing::endMachineProcesses(mac_.dir());
     }
 
     std::string canary(int n) const { return mac_.scratch() + "/canary-" + std::to_string(n); }
@@ -231,13 +207,9 @@ TEST_F(SafetyTest, EveryProgramRunLandsOnAStandInAndLeavesTheHostAlone) {
     for (auto& w : workers) w.join();
     EXPECT_TRUE(startFailures.empty()) << startFailures.front();
 
-    // A script's background loop outlives it, as on a Mac; end every process
-    // of this machine and make sure none survives.
-    for (pid_t pid : machineProcesses(mac_.dir())) ::kill(pid, SIGKILL);
-    for (int i = 0; i < 50 && !machineProcesses(mac_.dir()).empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_TRUE(machineProcesses(mac_.dir()).empty());
+    // A script's background loop outlives it, as on a Mac; every process of
+    // this machine can be ended.
+    EXPECT_TRUE(testing::endMachineProcesses(mac_.dir()));
 
     EXPECT_EQ(hostSnapshot(), before);
     for (int n = 1; n <= 3; ++n) EXPECT_FALSE(exists(canary(n))) << canary(n);
