@@ -16,6 +16,7 @@
 #include "performance/PerformanceOptimizer.h"
 #include "stabilizer/AutomaticUSBStabilizer.h"
 #include "support/TestPlatform.h"
+#include "system/SharedSystemMonitor.h"
 #include "ui/model/MainWindowModel.h"
 
 namespace velmora::testing {
@@ -170,6 +171,145 @@ TEST(MainWindowModel, CardStatusesFollowTheManagers) {
         c.set(w);
         EXPECT_EQ(c.pick(w.model->cards()), c.expected) << c.name;
     }
+}
+
+// The texts and colours each card and button derives from its state.
+TEST(MainWindowModel, EveryTextFollowsItsState) {
+    using Set = std::function<void(Window&)>;
+    using Text = std::function<std::string(Window&)>;
+    const Text stabilizerStatus = [](Window& w) { return w.model->cards().stabilizer.statusValue; };
+    const Text powerRows = [](Window& w) {
+        std::string text;
+        for (const auto& row : w.model->cards().power.rows)
+            text += row.text + "=" + row.status + (row.isActive ? "+" : "-") + " ";
+        return text;
+    };
+    const Text startupLabel = [](Window& w) { return w.model->cards().startup.toggle.label; };
+    const Text authorization = [](Window& w) {
+        const auto card = w.model->cards().authorization;
+        return (card.isShown ? "shown: " : "hidden: ") + card.authorizationStatus;
+    };
+    const Text systemButton = [](Window& w) {
+        const auto b = w.model->systemRefreshButton();
+        return b.title + "/" + b.displayedSubtitle + (b.isLoading ? " loading" : "");
+    };
+    const Text sideButtons = [](Window& w) {
+        return w.model->optimizeButton().label + "/" + w.model->refreshButton().label;
+    };
+    const Text fix = [](Window& w) { return w.model->cards().associations.fix.label; };
+    const Text badges = [](Window& w) {
+        std::string text;
+        for (const auto& card : w.model->diskList().cards)
+            for (const auto& badge : card.badges) text += card.id + ":" + badge.text + "/" + badge.color + " ";
+        return text;
+    };
+    const auto authorized = [](bool yes, const char* status) {
+        return [=](Window& w) {
+            w.model->authManager->isAuthorized.set(yes);
+            w.model->authManager->authorizationStatus.set(status);
+        };
+    };
+    const Set nothing = [](Window&) {};
+    struct Case { const char* name; Set set; Text text; std::string expected; };
+    const std::vector<Case> cases = {
+        {"stabilizer passive", nothing, stabilizerStatus, "Passive"},
+        {"stabilizer active", [](Window& w) { w.model->performanceOptimizer->powerManagementActive.set(true); },
+         stabilizerStatus, "Active Protection"},
+        {"power rows off", nothing, powerRows,
+         "Power Management=Inactive- System sleep mode=Normal- USB port protection=Passive- "},
+        {"power rows on", [](Window& w) { w.model->performanceOptimizer->powerManagementActive.set(true); }, powerRows,
+         "Power Management=Active+ System sleep mode=Prevented+ USB port protection=Active+ "},
+        {"startup off", nothing, startupLabel, "Enable"},
+        {"startup on", [](Window& w) { w.model->startupManager->isStartupEnabled.set(true); }, startupLabel, "Disable"},
+        {"not authorized", authorized(false, "Basic system access"), authorization, "shown: Basic system access"},
+        {"authorized", authorized(true, "Full access"), authorization, "hidden: Full access"},
+        {"system at rest", nothing, systemButton, "Refresh/System"},
+        {"system refreshing", [](Window& w) { w.model->refreshSystem(); }, systemButton, "Refreshing/System loading"},
+        {"side buttons at rest", nothing, sideButtons, "Optimize/Refresh"},
+        {"optimizing and refreshing",
+         [](Window& w) {
+             w.model->optimize();
+             w.model->refreshDisks();
+         },
+         sideButtons, "Optimizing/Refreshing"},
+        {"fix at rest", nothing, fix, "Fix"},
+        {"fix while rebuilding", [](Window& w) { w.model->launchServicesManager->isRebuilding.set(true); }, fix,
+         "Processing"},
+        {"badges",
+         [](Window& w) {
+             w.show({DiskPlistFields::internalDisk("disk0", "APPLE SSD"), usb("disk4", "Photos")});
+             w.model->diskMonitor->markDiskAsInternal("disk4");
+             w.tp.scheduler->advance(6);
+         },
+         badges, "disk0:Internal/grey disk4:External/blue disk4:Internal/green "},
+    };
+    for (const auto& c : cases) {
+        Window w;
+        c.set(w);
+        EXPECT_EQ(c.text(w), c.expected) << c.name;
+    }
+}
+
+// Every value the window draws from tells it to redraw when it changes.
+TEST(MainWindowModel, EveryManagerValueReachesTheWindow) {
+    using Set = std::function<void(MainWindowModel&, SharedSystemMonitor&)>;
+    const std::vector<std::pair<const char*, Set>> changes = {
+        {"selected disk", [](auto& m, auto&) { m.selectDisk(disk("disk4", "Photos", true)); }},
+        {"refreshing", [](auto& m, auto&) { m.isRefreshing.set(true); }},
+        {"optimizing", [](auto& m, auto&) { m.isOptimizing.set(true); }},
+        {"processing", [](auto& m, auto&) { m.isProcessingDisk.set(true); }},
+        {"system refreshing", [](auto& m, auto&) { m.isSystemRefreshing.set(true); }},
+        {"masking", [](auto& m, auto&) { m.isMaskingDisk.set(true); }},
+        {"refresh label", [](auto& m, auto&) { m.refreshingMessage.set("✅"); }},
+        {"last refresh", [](auto& m, auto&) { m.lastRefreshTime.set(dateFromSeconds(5)); }},
+        {"aggressive", [](auto& m, auto&) { m.isAggressivePowerActive.set(true); }},
+        {"disks", [](auto& m, auto&) { m.diskMonitor->connectedDisks.set({disk("disk4", "Photos", true)}); }},
+        {"connection stable", [](auto& m, auto&) { m.diskMonitor->usbConnectionStable.set(false); }},
+        {"optimizer power", [](auto& m, auto&) { m.performanceOptimizer->powerManagementActive.set(true); }},
+        {"heavy apps", [](auto& m, auto&) { m.appLauncher->highResourceApps.set({heavyApp()}); }},
+        {"authorized", [](auto& m, auto&) { m.authManager->isAuthorized.set(true); }},
+        {"authorization status", [](auto& m, auto&) { m.authManager->authorizationStatus.set("Full access"); }},
+        {"startup", [](auto& m, auto&) { m.startupManager->isStartupEnabled.set(true); }},
+        {"rebuilding", [](auto& m, auto&) { m.launchServicesManager->isRebuilding.set(true); }},
+        {"last rebuild", [](auto& m, auto&) { m.launchServicesManager->lastRebuildDate.set(dateFromSeconds(5)); }},
+        {"rebuild status", [](auto& m, auto&) { m.launchServicesManager->rebuildStatus.set("failed"); }},
+        {"stabilizer active", [](auto& m, auto&) { m.automaticStabilizer->isActive.set(true); }},
+        {"protected disks", [](auto& m, auto&) { m.automaticStabilizer->usbDisksProtected.set({"Photos"}); }},
+        {"stability level",
+         [](auto& m, auto&) { m.automaticStabilizer->currentStabilityLevel.set(StabilityLevel::maximum); }},
+        {"last action", [](auto& m, auto&) { m.automaticStabilizer->lastStabilizationAction.set("done"); }},
+        {"controllers", [](auto& m, auto&) { m.automaticStabilizer->usbControllerInfo.set({USBControllerInfo{}}); }},
+        {"controller power", [](auto& m, auto&) { m.automaticStabilizer->powerManagementActive.set(true); }},
+        {"large apps", [](auto&, auto& s) { s.runningLargeApps.set({"Xcode"}); }},
+        {"power status", [](auto&, auto& s) { s.powerStatus.set("Yüksek Performans"); }},
+        {"power mode", [](auto&, auto& s) { s.usbcPowerMode.set("Maksimum"); }},
+    };
+    for (const auto& [name, change] : changes) {
+        TestPlatform tp;
+        auto monitor = SharedSystemMonitor::create(tp.platform());
+        auto model = MainWindowModel::create(tp.platform(), monitor);
+        int redraws = 0;
+        auto following = model->subscribeChanges([&] { ++redraws; });
+        change(*model, *monitor);
+        EXPECT_GE(redraws, 1) << name;
+    }
+}
+
+// The system refresh restarts both monitors; a finished refresh stamps its time.
+TEST(MainWindowModel, ActionsReachTheirManagers) {
+    Window w;
+    w.model->refreshSystem();
+    EXPECT_EQ(w.tp.diagnostics->count("Disk izleme başlatıldı"), 1u);
+    EXPECT_EQ(w.tp.diagnostics->count("Uygulama izleme başlatıldı"), 1u);
+    w.model->onAppear();
+    w.tp.scheduler->advance(3);
+
+    const Date before = w.model->lastRefreshTime.get();
+    w.tp.scheduler->advance(10);
+    w.model->refreshDisks();
+    w.tp.scheduler->advance(1);
+    EXPECT_FALSE(w.model->isRefreshing.get());
+    EXPECT_GT(secondsBetween(before, w.model->lastRefreshTime.get()), 9.0);
 }
 
 TEST(MainWindowModel, CardsListOnlyWhatTheyShouldAndCountTheRest) {
