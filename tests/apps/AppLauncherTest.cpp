@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -164,6 +165,12 @@ TEST_F(AppLauncherTest, MemoryEstimateTable) {
         {"com.unity3d.UnityEditor", 10, 100, true},
         {"com.apple.Safari", 400, 200, false},
         {"com.adobe.Photoshop", std::nullopt, 0, true},
+        // Identifiers as the system reports them; the word list is case-blind.
+        {"com.epicgames.EpicGamesLauncher", 10, 1200, true},
+        {"com.apple.dt.Xcode", 10, 100, true},
+        {"com.valvesoftware.steam", 10, 100, true},
+        {"COM.ADOBE.AFTEREFFECTS", 10, 100, true},
+        {"com.apple.finder", 10, 100, false},
     };
     const Date now = tp.scheduler->now();
     for (const auto& c : cases) {
@@ -171,6 +178,28 @@ TEST_F(AppLauncherTest, MemoryEstimateTable) {
         if (c.secondsRunning) launch = addSeconds(now, -*c.secondsRunning);
         EXPECT_EQ(HighResourceRule::estimateMemoryUsage(c.identifier, launch, now), c.estimate) << c.identifier;
         EXPECT_EQ(HighResourceRule::isKnownHighResourceApp(c.identifier), c.known) << c.identifier;
+    }
+}
+
+// The same launch is the same identifier, bundle path and launch date: a copy
+// started from another disk, or a relaunch, is a new one.
+TEST(AppInfo, TheSameLaunchNeedsIdentifierPathAndLaunchDate) {
+    AppInfo first;
+    first.bundleIdentifier = "com.adobe.Photoshop";
+    first.path = "/Applications/Photoshop.app";
+    first.launchDate = dateFromSeconds(100);
+    struct Case { const char* name; std::function<void(AppInfo&)> change; bool same; };
+    const std::vector<Case> cases = {
+        {"unchanged", [](AppInfo&) {}, true},
+        {"the name alone", [](AppInfo& a) { a.name = "Photoshop 2025"; }, true},
+        {"another copy", [](AppInfo& a) { a.path = "/Volumes/USB/Photoshop.app"; }, false},
+        {"relaunched", [](AppInfo& a) { a.launchDate = dateFromSeconds(200); }, false},
+        {"another application", [](AppInfo& a) { a.bundleIdentifier = "com.adobe.Illustrator"; }, false},
+    };
+    for (const auto& c : cases) {
+        AppInfo other = first;
+        c.change(other);
+        EXPECT_EQ(first.isSameLaunch(other), c.same) << c.name;
     }
 }
 

@@ -138,6 +138,38 @@ TEST_F(LaunchServicesTest, PerDiskRebuildRegistersEveryBundleAfterTheRestarts) {
     EXPECT_TRUE(tp.diagnostics->contains("✅ 3 uygulama Launch Services'e kaydedildi"));
 }
 
+// Each bundle is registered on its own: one that fails is reported and the
+// others are still registered, and the rebuild ends as a success.
+TEST_F(LaunchServicesTest, OneFailedBundleNeitherStopsTheOthersNorTheRebuild) {
+    struct Case { std::vector<std::string> bundles; std::string failing; };
+    for (const Case& c : {Case{{"Tool.app"}, ""}, Case{{"A.app", "B.app", "C.app"}, "A.app"}}) {
+        TempTree tree;
+        for (const auto& bundle : c.bundles) tree.dir(bundle);
+        tp.processes->clearRecord();
+        tp.diagnostics->clear();
+        const std::string failing = c.failing.empty() ? "" : tree.root + "/" + c.failing;
+        tp.processes->on([](const RunSpec& r) { return r.program == kLsregister; },
+                         [failing](const RunSpec& r) {
+                             RunResult result = ScriptedProcessLauncher::exited(0);
+                             if (!failing.empty() && r.arguments.back() == failing) {
+                                 result = ScriptedProcessLauncher::exited(1);
+                                 result.errorOutput = "cannot register";
+                             }
+                             return result;
+                         });
+        killallAnswers("Finder", 1);
+        std::optional<bool> result;
+        manager->rebuildForDisk(disk("Work", tree.root), [&](bool ok) { result = ok; });
+        tp.scheduler->advance(10);
+        EXPECT_EQ(result, true) << c.bundles.size();
+        EXPECT_EQ(lsregisterRuns().size(), 1 + c.bundles.size());
+        EXPECT_EQ(tp.diagnostics->containsSubstring("❌ lsregister_error"), !c.failing.empty());
+        EXPECT_TRUE(tp.diagnostics->contains("✅ " + std::to_string(c.bundles.size()) +
+                                             " uygulama Launch Services'e kaydedildi"));
+        EXPECT_FALSE(manager->isRebuilding.get());
+    }
+}
+
 TEST_F(LaunchServicesTest, PerDiskRebuildWithoutMountPointOrWithFailingToolRegistersNothing) {
     lsregisterAnswers(ScriptedProcessLauncher::exited(0));
     manager->rebuildForDisk(disk("Bare", std::nullopt));
