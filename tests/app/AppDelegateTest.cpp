@@ -99,6 +99,21 @@ TEST(AppDelegate, LaunchRunsItsStepsInOrderAndStartsTheTrackerButNotTheOptimizer
     EXPECT_EQ(tp.power->held().size(), 0u);
 }
 
+// The console is quiet before anything else can speak: the notification step
+// (here saying the centre is unusable) comes after the filtering.
+TEST(AppDelegate, ConsoleFilteringComesFirst) {
+    testing::TestPlatform tp;
+    tp.notifications->unavailable = "not in a bundle";
+    auto console = std::make_shared<NullConsole>();
+    auto delegate = AppDelegate::create(tp.platform(), console,
+                                        MainWindowController::create(std::make_shared<HeadlessWindowHost>(), nullptr));
+    delegate->applicationDidFinishLaunching();
+    const auto lines = tp.diagnostics->lines();
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "🚀 Velmora başlatıldı");
+    EXPECT_EQ(lines[7], "📵 Notification Center unavailable: not in a bundle");
+}
+
 TEST(AppDelegate, ConnectionAndDisconnection) {
     struct Case {
         const char* what;

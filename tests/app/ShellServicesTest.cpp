@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/ConsoleFiltering.h"
 #include "app/NotificationPath.h"
@@ -142,6 +144,28 @@ TEST(ConsoleFiltering, EnvironmentDefaultsAndStandardErrorInOrder) {
     EXPECT_EQ(lines[0], "🚀 Velmora başlatıldı");
     EXPECT_EQ(lines[2], "🔇 Sistem debug mesajları filtrelendi:");
     EXPECT_EQ(lines[6], "   • AFDevice eligibility uyarıları");
+}
+
+// The real console sends standard error, and only it, to the null device.
+TEST(ConsoleFiltering, StandardErrorAloneGoesToTheNullDevice) {
+    const auto identity = [](int fd) {
+        struct stat info {};
+        ::fstat(fd, &info);
+        return std::make_pair(info.st_dev, info.st_ino);
+    };
+    struct stat null {};
+    ASSERT_EQ(::stat("/dev/null", &null), 0);
+    const auto output = identity(STDOUT_FILENO);
+    const int savedError = ::dup(STDERR_FILENO);
+    ASSERT_GE(savedError, 0);
+    const bool redirected = PosixProcessConsole().redirectStandardErrorToNull();
+    const auto error = identity(STDERR_FILENO);
+    const auto outputAfter = identity(STDOUT_FILENO);
+    ::dup2(savedError, STDERR_FILENO);  // the test's own messages need it back
+    ::close(savedError);
+    EXPECT_TRUE(redirected);
+    EXPECT_EQ(error, std::make_pair(null.st_dev, null.st_ino));
+    EXPECT_EQ(outputAfter, output);
 }
 
 TEST(StatusMenu, ItemsAndACheckStateThatArrivesLater) {
