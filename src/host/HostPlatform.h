@@ -17,6 +17,9 @@ namespace velmora {
 std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shared_ptr<Scheduler> scheduler,
                                          std::shared_ptr<Diagnostics> diagnostics);
 
+// The platform with identical read-only queries shared among its owners.
+Platform withSharedQueries(Platform platform);
+
 // The front end without windows, on the main loop this host needs.
 std::shared_ptr<Frontend> makeHeadlessFrontend(std::shared_ptr<RealScheduler> scheduler);
 

@@ -19,7 +19,7 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     mac::MacPlatformOptions macOptions;
     macOptions.alerts = std::make_shared<QtAlerts>();
     macOptions.bundlePath = options.bundlePath;
-    return mac::makeMacPlatform(std::move(scheduler), std::move(diagnostics), std::move(macOptions));
+    return withSharedQueries(mac::makeMacPlatform(std::move(scheduler), std::move(diagnostics), std::move(macOptions)));
 }
 
 // Headless there is no Qt loop to run the main run loop, and without it the

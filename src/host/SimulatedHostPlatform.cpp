@@ -108,7 +108,7 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     simOptions.bundlePath = options.bundlePath;
     simOptions.strings =
         std::make_shared<StringTable>(StringTable::loadFile(std::string(VELMORA_RESOURCES_DIR) + "/en.strings"));
-    return sim::makeSimulatedPlatform(dir, std::move(scheduler), std::move(diagnostics), simOptions);
+    return withSharedQueries(sim::makeSimulatedPlatform(dir, std::move(scheduler), std::move(diagnostics), simOptions));
 }
 
 std::shared_ptr<Frontend> makeHeadlessFrontend(std::shared_ptr<RealScheduler> scheduler) {

@@ -1,0 +1,112 @@
+#include "foundation/process/SharedQueries.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+bool first(const RunSpec& request, std::initializer_list<const char*> allowed) {
+    return !request.arguments.empty() &&
+           std::any_of(allowed.begin(), allowed.end(), [&](const char* a) { return request.arguments.front() == a; });
+}
+
+bool noneAssigns(const RunSpec& request) {
+    return std::none_of(request.arguments.begin(), request.arguments.end(),
+                        [](const std::string& a) { return a.find('=') != std::string::npos; });
+}
+
+bool readsOnly(const RunSpec& r) {
+    const std::string& p = r.program;
+    if (p == "/usr/sbin/diskutil") return first(r, {"list", "info"});
+    if (p == "/sbin/mount") return r.arguments.empty();
+    if (p == "/usr/bin/pmset") return first(r, {"-g"});
+    if (p == "/usr/sbin/sysctl") return first(r, {"-n"}) && noneAssigns(r);
+    return p == "/bin/df" || p == "/usr/sbin/ioreg" || p == "/usr/sbin/kextstat";
+}
+
+}  // namespace
+
+SharedQueries::SharedQueries(std::shared_ptr<ProcessLauncher> inner, double windowSeconds, Clock clock)
+    : inner_(std::move(inner)), window_(windowSeconds), clock_(std::move(clock)) {}
+
+double SharedQueries::steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool SharedQueries::isShareable(const RunSpec& r) {
+    return r.wait && !r.keepJobs && !r.started && r.environment.empty() && r.output == OutputWiring::pipe &&
+           readsOnly(r);
+}
+
+bool SharedQueries::isReadOnly(const RunSpec& r) {
+    if (readsOnly(r)) return true;
+    const std::string& p = r.program;
+    return p == "/usr/bin/top" || p == "/usr/sbin/iostat" || p == "/usr/bin/memory_pressure" || p == "/bin/ps";
+}
+
+std::string SharedQueries::keyOf(const RunSpec& r) {
+    std::string key = r.program;
+    for (const auto& a : r.arguments) key += '\0' + a;
+    return key + '\0' + std::to_string(static_cast<int>(r.error));
+}
+
+std::size_t SharedQueries::waiting() const {
+    std::lock_guard lock(mutex_);
+    return waiting_;
+}
+
+void SharedQueries::forgetAnswers() {
+    std::lock_guard lock(mutex_);
+    kept_.clear();
+    // Those still running finish for the owners already waiting; a query
+    // asked from now on starts its own.
+    running_.clear();
+}
+
+RunResult SharedQueries::run(const RunSpec& request) {
+    if (isShareable(request)) return runShared(request);
+    if (isReadOnly(request)) return inner_->run(request);
+    forgetAnswers();
+    RunResult result = inner_->run(request);
+    forgetAnswers();
+    return result;
+}
+
+RunResult SharedQueries::runShared(const RunSpec& request) {
+    const std::string key = keyOf(request);
+    std::shared_ptr<Pending> pending;
+    {
+        std::unique_lock lock(mutex_);
+        if (auto kept = kept_.find(key); kept != kept_.end()) {
+            if (clock_() - kept->second.at <= window_) return kept->second.result;
+            kept_.erase(kept);
+        }
+        if (auto running = running_.find(key); running != running_.end()) {
+            const auto joined = running->second;
+            ++waiting_;
+            finished_.wait(lock, [&] { return joined->finished; });
+            --waiting_;
+            return joined->result;
+        }
+        pending = std::make_shared<Pending>();
+        running_[key] = pending;
+    }
+    RunResult result = inner_->run(request);
+    {
+        std::lock_guard lock(mutex_);
+        pending->result = result;
+        pending->finished = true;
+        // Still the current run unless a command started meanwhile: only
+        // then is its answer kept. A failure is never kept: the next owner
+        // asks again.
+        if (auto running = running_.find(key); running != running_.end() && running->second == pending) {
+            running_.erase(running);
+            if (result.outcome == RunResult::Outcome::exited) kept_[key] = {clock_(), result};
+        }
+    }
+    finished_.notify_all();
+    return result;
+}
+
+}  // namespace velmora
