@@ -35,6 +35,8 @@ constexpr std::chrono::milliseconds conditionPoll{5};
 struct RealScheduler::State {
     const std::thread::id mainThread = std::this_thread::get_id();
     const std::shared_ptr<WorkQueue> main = std::make_shared<WorkQueue>();
+    // Every repeating timer's ticks fall on this instant plus whole periods.
+    const WorkQueue::TimePoint timerPhase = main->now();
     std::unique_ptr<WorkerThreads> global;
     TimerRegistry timers;
     std::atomic<bool> stopRequested{false};
@@ -108,7 +110,7 @@ void RealScheduler::asyncMainAfter(double seconds, Block block) {
 }
 
 std::shared_ptr<Timer> RealScheduler::scheduleRepeatingTimer(double intervalSeconds, Block tick) {
-    auto timer = RepeatingTimer<WorkQueue>::start(state_->main, intervalSeconds, std::move(tick));
+    auto timer = RepeatingTimer<WorkQueue>::start(state_->main, intervalSeconds, std::move(tick), state_->timerPhase);
     state_->timers.add(timer);
     return timer;
 }

@@ -30,9 +30,22 @@ public:
     // cannot spin the loop.
     static constexpr double minimumInterval = 0.0001;
 
-    static std::shared_ptr<RepeatingTimer> start(const std::shared_ptr<Host>& host, double intervalSeconds, Block tick) {
+    // With a `phase`, the ticks fall on phase + k·interval: timers of the
+    // same period then tick in the same instant, whenever they were started,
+    // as the system coalesces its own timers. The first tick is the first
+    // such instant at least half an interval away (so a start's own run and
+    // the first tick never come back to back), and each tick after it one
+    // interval later. Without one, the first tick is one interval from now.
+    static std::shared_ptr<RepeatingTimer> start(const std::shared_ptr<Host>& host, double intervalSeconds, Block tick,
+                                                 std::optional<TimePoint> phase = std::nullopt) {
         auto timer = std::make_shared<RepeatingTimer>(Token{}, host, intervalSeconds, std::move(tick));
-        timer->scheduleAt(host->now() + timer->step_);
+        const TimePoint now = host->now();
+        TimePoint first = now + timer->step_;
+        if (phase && *phase <= now) {
+            const Duration earliest = now - *phase + timer->step_ / 2;
+            first = *phase + timer->step_ * ((earliest + timer->step_ - Duration(1)) / timer->step_);
+        }
+        timer->scheduleAt(first);
         host->wakeUp();
         return timer;
     }

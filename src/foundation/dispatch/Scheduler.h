@@ -43,7 +43,10 @@ public:
     // Main run loop.
     virtual void asyncMain(Block block) = 0;
     virtual void asyncMainAfter(double seconds, Block block) = 0;
-    // First tick one interval after scheduling; repeats until invalidated.
+    // Ticks once per interval until invalidated. The first tick comes one
+    // interval after scheduling, or, on the real scheduler, at the shared
+    // phase of every timer of that period: between half an interval and one
+    // and a half intervals after scheduling.
     virtual std::shared_ptr<Timer> scheduleRepeatingTimer(double intervalSeconds, Block tick) = 0;
     virtual bool isMainThread() const = 0;
 

@@ -1,4 +1,6 @@
 #include "foundation/dispatch/VirtualScheduler.h"
+#include "foundation/dispatch/RepeatingTimer.h"
+#include "foundation/dispatch/VirtualEventLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +184,31 @@ TEST_F(VirtualSchedulerTest, LongTimerTicksAtExactMultiplesOfItsInterval) {
 
     scheduler->advance(24 * 3600);  // a day of ticks stays cheap
     EXPECT_EQ(ticks.size(), 3u + 720u);
+}
+
+// Timers of one period on a shared phase tick in the same instant, whenever
+// each was started: the first tick is the first phase instant at least half
+// a period away; within an instant they run in the order their ticks were
+// queued.
+TEST(RepeatingTimerPhase, TimersOfOnePeriodTickTogether) {
+    const Date phase = dateFromSeconds(1000);
+    auto loop = std::make_shared<VirtualEventLoop>(phase);
+    std::vector<std::pair<std::string, double>> ticks;
+    std::vector<std::shared_ptr<Timer>> timers;
+    const struct { const char* name; double startedAt; } starts[] = {
+        {"a", 0.1}, {"b", 2.4}, {"c", 2.6}, {"d", 5.0}};
+    for (const auto& s : starts) {
+        loop->advance(s.startedAt - secondsBetween(phase, loop->now()));
+        timers.push_back(RepeatingTimer<VirtualEventLoop>::start(
+            loop, 5, [&, name = std::string(s.name)] { ticks.emplace_back(name, secondsBetween(phase, loop->now())); },
+            phase));
+    }
+    loop->advance(20 - secondsBetween(phase, loop->now()));
+    const std::vector<std::pair<std::string, double>> expected = {
+        {"a", 5}, {"b", 5}, {"c", 10}, {"a", 10}, {"b", 10}, {"d", 10},
+        {"c", 15}, {"a", 15}, {"b", 15}, {"d", 15}, {"c", 20}, {"a", 20}, {"b", 20}, {"d", 20}};
+    EXPECT_EQ(ticks, expected);
+    for (auto& timer : timers) timer->invalidate();
 }
 
 TEST_F(VirtualSchedulerTest, TimerTicksInterleaveWithDelayedBlocksAndRunOnMain) {
