@@ -31,13 +31,16 @@ void OptimizerCommands::logError(const std::string& message, const std::string& 
     line("❌ " + label + " hatası: " + message);
 }
 
-PerformanceMetrics OptimizerCommands::measureDiskPerformance(const DiskInfo& disk) const {
-    RunSpec request = runOf("/usr/sbin/iostat", {"-d", "1", "1"});
+std::optional<PerformanceMetrics> OptimizerCommands::measureDiskPerformance(const DiskInfo& disk) const {
+    // Naming the disk makes iostat show it even when it would not be among
+    // the few it picks itself (or fail when it has no statistics); two
+    // reports one second apart, because the first is the average since boot.
+    RunSpec request = runOf("/usr/sbin/iostat", {"-d", "-c", "2", "-w", "1", disk.id});
     request.output = OutputWiring::pipe;
     const RunResult result = platform_.processes->run(request);
     if (!result.started()) {
         line("Performans ölçümü hatası: " + result.errorDescription);
-        return {};
+        return PerformanceMetrics{};
     }
     return parseIostatOutput(decodeUTF8(result.output).value_or(""), disk.id);
 }

@@ -6,6 +6,7 @@
 //
 // A step whose line claims its effect prints it only when its tool exited 0;
 // any other end is reported as that step's error.
+#include <optional>
 #include <string>
 
 #include "disks/DiskInfo.h"
@@ -19,7 +20,9 @@ public:
     explicit OptimizerCommands(Platform platform);
 
     // `iostat -d 1 1`, read for `disk`'s column group.
-    PerformanceMetrics measureDiskPerformance(const DiskInfo& disk) const;
+    // The all-zero record when iostat cannot start; absent when its output
+    // has no live figure for this disk.
+    std::optional<PerformanceMetrics> measureDiskPerformance(const DiskInfo& disk) const;
 
     // Remounts: nothing at all for a disk without a mount point.
     void optimizeHighUtilization(const DiskInfo& disk) const;

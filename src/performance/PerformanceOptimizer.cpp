@@ -122,10 +122,15 @@ void PerformanceOptimizer::performSystemOptimization() { commands_.performSystem
 
 void PerformanceOptimizer::performDiskOptimization(const DiskInfo& disk) {
     platform_.diagnostics->line("Disk optimizasyonu başlatıldı: " + disk.name);
-    const PerformanceMetrics sample = commands_.measureDiskPerformance(disk);
-    platform_.scheduler->asyncMain([weak = weak_from_this(), id = disk.id, sample] {
-        if (auto self = weak.lock()) self->diskPerformance.modify([&](auto& map) { map[id] = sample; });
-    });
+    const std::optional<PerformanceMetrics> measured = commands_.measureDiskPerformance(disk);
+    // Without a figure for this disk nothing is stored, and the steps are
+    // chosen as for a sample that could not be taken.
+    const PerformanceMetrics sample = measured.value_or(PerformanceMetrics{});
+    if (measured) {
+        platform_.scheduler->asyncMain([weak = weak_from_this(), id = disk.id, sample] {
+            if (auto self = weak.lock()) self->diskPerformance.modify([&](auto& map) { map[id] = sample; });
+        });
+    }
     if (sample.utilization > 80) commands_.optimizeHighUtilization(disk);
     if (sample.readSpeed < 50) commands_.optimizeReadPerformance(disk);
     if (sample.writeSpeed < 50) commands_.optimizeWritePerformance(disk);

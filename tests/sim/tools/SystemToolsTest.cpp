@@ -52,7 +52,10 @@ TEST_F(SystemToolsTest, TopMeasuresFromTheSecondSampleOnAndListsTheBusiestFirst)
     EXPECT_EQ(run("top", {"-l", "1", "-o", "bogus"}).exitStatus, 1);
 }
 
-TEST_F(SystemToolsTest, IostatShowsEveryPhysicalDisk) {
+// Apple's iostat (system_cmds iostat.tproj/iostat.c): whole disks with a
+// block-storage driver in strcmp order, at most 4 with -d and 3 without; a
+// named drive is shown whatever its place, an unknown one fails the run.
+TEST_F(SystemToolsTest, IostatShowsTheDisksARealOneShowsInItsOrder) {
     auto l = lines(run("iostat", {"-d", "1", "1"}).out);
     ASSERT_EQ(l.size(), 3u);
     EXPECT_EQ(l[0], "              disk0               disk4               disk5");
@@ -63,6 +66,38 @@ TEST_F(SystemToolsTest, IostatShowsEveryPhysicalDisk) {
     EXPECT_EQ(two.size(), 4u);
     EXPECT_EQ(slept_, (std::vector<double>{1.0}));
     EXPECT_NE(two[0].find("cpu     load average"), std::string::npos);
+
+    change([](MachineState& s) {
+        for (const char* id : {"disk10", "disk6", "disk7"}) {
+            Disk extra = s.disks.back();
+            extra.identifier = id;
+            extra.volumes.clear();
+            s.disks.push_back(extra);
+        }
+    });
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::vector<std::string> shown;
+    };
+    const std::vector<Case> cases = {
+        {{"-d", "-c", "1"}, 0, {"disk0", "disk10", "disk4", "disk5"}},
+        {{"-c", "1"}, 0, {"disk0", "disk10", "disk4"}},
+        {{"-d", "-n", "2", "-c", "1"}, 0, {"disk0", "disk10"}},
+        {{"-d", "-c", "1", "disk7"}, 0, {"disk7"}},
+        {{"-d", "-c", "1", "disk9"}, 1, {}},  // no such disk
+        {{"-d", "-c", "1", "disk3"}, 1, {}},  // an APFS container has no statistics
+    };
+    for (const auto& c : cases) {
+        const auto result = run("iostat", c.arguments);
+        EXPECT_EQ(result.exitStatus, c.status) << c.arguments.back();
+        const auto out = lines(result.out);
+        std::vector<std::string> shown;
+        for (const auto& name : out.empty() ? std::vector<std::string>{} : fields(out[0])) {
+            if (name.rfind("disk", 0) == 0) shown.push_back(name);
+        }
+        EXPECT_EQ(shown, c.shown) << c.arguments.back();
+    }
 }
 
 TEST_F(SystemToolsTest, DfNamesTheDeviceOfAPath) {
