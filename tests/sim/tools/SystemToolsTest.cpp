@@ -32,16 +32,21 @@ TEST_F(SystemToolsTest, TopMeasuresFromTheSecondSampleOnAndListsTheBusiestFirst)
         p.cpu = 87.5;
         p.memoryMB = 4000;
         s.processes.push_back(p);
+        p.pid = 4243;
+        p.name = "BlenderÇizimArç";  // 17 bytes: the 16th is half of the ç
+        p.cpu = 80.0;
+        s.processes.push_back(p);
     });
     auto l = lines(run("top", {"-l", "2", "-s", "1", "-o", "cpu", "-n", "3"}).out);
     ASSERT_EQ(l.size(), 30u);
+    EXPECT_EQ(l[28].substr(0, 29), "4243   BlenderÇizimAr\xC3 80.0 ") << "COMMAND is cut at 16 bytes, not letters";
     EXPECT_EQ(slept_, (std::vector<double>{1.0})) << "the second sample waits the -s interval";
     for (std::size_t first = 0; first < 30; first += 15) {
         EXPECT_EQ(l[first].rfind("Processes: ", 0), 0u);
         EXPECT_EQ(l[first + 11].substr(0, 30), "PID    COMMAND          %CPU T");
     }
     for (std::size_t i = 12; i < 15; ++i) EXPECT_EQ(l[i].substr(24, 5), "0.0  ") << "nothing measured yet: " << l[i];
-    EXPECT_EQ(l[27].substr(0, 29), "4242   Adobe Premiere P 87.5 ") << "COMMAND is cut to 16 characters";
+    EXPECT_EQ(l[27].substr(0, 29), "4242   Adobe Premiere P 87.5 ") << "COMMAND is cut to 16 bytes";
     double previous = 1000;
     for (std::size_t i = 27; i < 30; ++i) {
         // By column: a command name with spaces shifts whitespace-split fields.
