@@ -194,16 +194,26 @@ TEST_F(OptimizerTest, StartTakesBothAssertionsOnceAndStopGivesThemBack) {
     tp.scheduler->advance(0.2);
     EXPECT_EQ(tp.processes->runsOf("/usr/sbin/purge").size(), 1u);
 
+    // Work still queued when the stop comes never runs after its line.
+    reset();
+    optimizer->optimizeDisk(disk4());
+    optimizer->optimizeAllDisks();
+    optimizer->enableAggressivePowerManagement();
     optimizer->stopOptimization();
     EXPECT_TRUE(optimizer->powerManagementActive.get()) << "the flag follows through the main queue";
     tp.scheduler->advance(60);
+    EXPECT_EQ(lines().back(), "Performans optimizasyonu durduruldu");
+    EXPECT_EQ(runs(), std::vector<std::string>{}) << "nothing queued before the stop ran after it";
     EXPECT_TRUE(tp.power->held().empty());
     EXPECT_EQ(optimizer->powerAssertion(), 0u);
     EXPECT_EQ(optimizer->usbPowerAssertion(), 0u);
     EXPECT_FALSE(optimizer->powerManagementActive.get());
     EXPECT_FALSE(tp.defaults->boolValue("PowerManagementActive"));
-    EXPECT_EQ(tp.processes->runsOf("/usr/sbin/purge").size(), 1u) << "no pass after the stop";
-    EXPECT_TRUE(tp.diagnostics->contains("Performans optimizasyonu durduruldu"));
+    // Queued after the stop, work runs as usual.
+    tp.processes->onCommand("/usr/sbin/iostat", kIostatArguments, ScriptedProcessLauncher::exited(0, iostatWithDisk4("70.00")), 1);
+    optimizer->optimizeDisk(disk4());
+    tp.scheduler->runUntilIdle();
+    EXPECT_EQ(lines().back(), "Disk optimizasyonu tamamlandı: Travel SSD");
 }
 
 TEST_F(OptimizerTest, AssertionFailuresLeaveTheStoredFlagAlone) {
