@@ -1,7 +1,17 @@
 // iostat: per-disk KB/t, tps and MB/s for the machine's physical disks,
 // with cpu and load columns unless -d. Counts after the first report wait
 // the interval through the context's sleeper.
+//
+// Which disks, as Apple's iostat (system_cmds, iostat.tproj/iostat.c)
+// picks them: whole disks with a block-storage driver (no APFS container,
+// no disk image here), sorted by strcmp of their names (so disk10 before
+// disk2), at most 4 with -d and 3 without unless -n says otherwise. Drives
+// named on the command line are the ones shown (the limit grows to their
+// number); a name that is not such a disk ends the run with exit status 1
+// ("'diskN' not found" / "could not record 'diskN' for monitoring").
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "sim/tools/DiskutilProperties.h"
 #include "sim/tools/TextFormat.h"
@@ -31,6 +41,7 @@ std::string disksLine(const std::vector<const Disk*>& disks, int sample) {
 
 int runIostat(ToolContext& ctx, const ToolArguments& args) {
     bool onlyDisks = false;
+    long long shownAtMost = -1;
     long long count = -1;
     long long wait = 1;
     std::vector<long long> numbers;
@@ -46,6 +57,7 @@ int runIostat(ToolContext& ctx, const ToolArguments& args) {
                    n >= 0) {
             if (a == "-c") count = n;
             if (a == "-w") wait = n;
+            if (a == "-n") shownAtMost = n;
             ++i;
         } else if (text::parseInteger(a, n) && n >= 0) {
             numbers.push_back(n);
@@ -61,12 +73,32 @@ int runIostat(ToolContext& ctx, const ToolArguments& args) {
     if (count < 0) count = 1;
 
     std::vector<const Disk*> disks;
-    for (const auto& disk : ctx.state().disks) {
-        if (disk.synthesized || DiskutilProperties::isDiskImage(disk)) continue;
-        bool wanted = drives.empty();
-        for (const auto& d : drives) wanted = wanted || d == disk.identifier;
-        if (wanted) disks.push_back(&disk);
+    const auto withStatistics = [](const Disk& disk) { return !disk.synthesized && !DiskutilProperties::isDiskImage(disk); };
+    if (drives.empty()) {
+        for (const auto& disk : ctx.state().disks) {
+            if (withStatistics(disk)) disks.push_back(&disk);
+        }
+        std::sort(disks.begin(), disks.end(), [](const Disk* a, const Disk* b) {
+            return std::strcmp(a->identifier.c_str(), b->identifier.c_str()) < 0;
+        });
+    } else {
+        for (const auto& name : drives) {
+            const auto& all = ctx.state().disks;
+            const auto found = std::find_if(all.begin(), all.end(), [&](const Disk& d) { return d.identifier == name; });
+            if (found == all.end()) {
+                ctx.err += "iostat: '" + name + "' not found\n";
+                return 1;
+            }
+            if (!withStatistics(*found)) {
+                ctx.err += "iostat: could not record '" + name + "' for monitoring\n";
+                return 1;
+            }
+            disks.push_back(&*found);
+        }
     }
+    const long long limit = shownAtMost >= 0 ? shownAtMost
+                                             : std::max<long long>(onlyDisks ? 4 : 3, static_cast<long long>(drives.size()));
+    if (static_cast<long long>(disks.size()) > limit) disks.resize(static_cast<std::size_t>(limit));
     std::string names;
     std::string columns;
     for (std::size_t i = 0; i < disks.size(); ++i) {

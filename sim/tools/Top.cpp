@@ -18,6 +18,12 @@ const char* const kHeader =
     "%CPU_OTHRS UID FAULTS COW MSGSENT MSGRECV SYSBSD   SYSMACH CSW     PAGEINS IDLEW POWER INSTRS CYCLES JETPRI "
     "USER            #MREGS RPRVT VPRVT VSIZE KPRVT KSHRD";
 
+// COMMAND holds the first 16 bytes of the name, as in the real capture
+// (samples: top-l1_full-columns_header-and-rows_openclaw-report.txt shows
+// "ContainerMetadat" and "com.apple.Mobile"). Bytes, not letters: top copies
+// the name as a C string of fixed size, so a multi-byte letter can be split.
+constexpr std::size_t kCommandBytes = 16;
+
 // Column widths from the header above, each value left-aligned in its column.
 const std::size_t kWidths[] = {7, 17, 5, 9, 4, 4, 7, 6, 5, 6, 6, 5, 9, 9, 8, 11, 4, 7, 4, 8,
                                8, 9, 8, 8, 8, 6, 6, 7, 7, 7, 16, 7, 6, 6, 6, 6, 5};
@@ -47,7 +53,7 @@ std::string cpuTime(const ProcessEntry& p, double now) {
 std::string row(const ProcessEntry& p, double now) {
     std::uint64_t h = text::stableHash(std::to_string(p.pid) + p.name);
     std::vector<std::string> values = {
-        std::to_string(p.pid), text::firstCharacters(p.name, 16), fixed(p.cpu, 1), cpuTime(p, now),
+        std::to_string(p.pid), p.name.substr(0, kCommandBytes), fixed(p.cpu, 1), cpuTime(p, now),
         std::to_string(2 + h % 20), std::to_string(1 + h % 3), std::to_string(40 + h % 400), memoryText(p.memoryMB),
         "0B", memoryText(p.memoryMB / 8), std::to_string(p.pid), "1", p.cpu > 0.5 ? "running" : "sleeping",
         "*0[1]", "0.00000", "0.00000", "501", std::to_string(1000 + h % 90000), std::to_string(100 + h % 900),
@@ -57,6 +63,12 @@ std::string row(const ProcessEntry& p, double now) {
     std::string line;
     for (std::size_t i = 0; i < values.size(); ++i) {
         std::size_t width = kWidths[i];
+        if (i == 1) {
+            // COMMAND is a byte column: cut and padded by bytes, so a name cut
+            // inside a letter keeps the broken half.
+            line += values[i] + std::string(width - values[i].size(), ' ');
+            continue;
+        }
         // A value as wide as its column still gets one space before the next.
         if (text::displayWidth(values[i]) >= width) width = text::displayWidth(values[i]) + 1;
         line += text::padRight(values[i], width);

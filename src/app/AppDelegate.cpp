@@ -77,7 +77,9 @@ void AppDelegate::startDiskMonitoring() {
 }
 
 void AppDelegate::handleDiskConnected(const DiskInfo& disk) {
-    sendNotification(platform_, "USB Disk Bağlandı", disk.name + " başarıyla bağlandı");
+    // The monitor lists every whole disk, the internal SSD and its APFS
+    // containers included; only one on USB is announced as a USB disk.
+    if (disk.busProtocol == "USB") sendNotification(platform_, "USB Disk Bağlandı", disk.name + " başarıyla bağlandı");
     if (performanceOptimizer_) performanceOptimizer_->optimizeDisk(disk);
     if (disk.isExternal) setDiskPermissions(disk);
 }

@@ -34,9 +34,16 @@ bool endsWithApp(const std::string& name) {
     return name.size() >= 4 && name.compare(name.size() - 4, 4, ".app") == 0;
 }
 
-bool isDirectory(const std::string& path) {
+// Whether `path` is a folder; 0 or the error that kept it from being looked
+// at. A link to nothing is simply not a folder.
+int examine(const std::string& path, bool& isDirectory) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    isDirectory = false;
+    if (::stat(path.c_str(), &info) == 0) {
+        isDirectory = S_ISDIR(info.st_mode);
+        return 0;
+    }
+    return errno == ENOENT ? 0 : errno;
 }
 
 std::string resolved(const std::string& path) {
@@ -59,6 +66,8 @@ std::vector<std::string> BundleSearch::findAppsInDirectory(const std::string& pa
 
 std::vector<std::string> BundleSearch::scanVolume(const std::string& mountPoint) const {
     std::vector<std::string> found;
+    // An empty mount point would make these the internal disk's folders.
+    if (mountPoint.empty()) return found;
     struct stat info {};
     const std::string applications = mountPoint + "/Applications";
     if (::stat(applications.c_str(), &info) == 0) found = findAppsInDirectory(applications);
@@ -81,19 +90,29 @@ void BundleSearch::search(const std::string& path, std::vector<std::string>& bra
         const std::string name = entry->d_name;
         if (name != "." && name != "..") names.push_back(name);
     }
+    // A folder read only in part, or with entries that cannot be looked at,
+    // would otherwise pass for one without applications: said once per
+    // folder, and the rest of the search goes on.
+    int failure = errno;
     dir.reset();
 
     branch.push_back(resolved(path));
     for (const auto& name : names) {
         const std::string full = path + "/" + name;
+        bool folder = false;
         if (endsWithApp(name)) {
             found.push_back(full);
-        } else if (isDirectory(full)) {
+        } else if (const int error = examine(full, folder); error != 0) {
+            if (failure == 0) failure = error;
+        } else if (folder) {
             if (std::find(branch.begin(), branch.end(), resolved(full)) != branch.end()) continue;
             search(full, branch, found);
         }
     }
     branch.pop_back();
+    if (failure != 0) {
+        diagnostics_->line("❌ " + localizedText(*strings_, "directory_scan_error", {path, listingFailure(failure, path)}));
+    }
 }
 
 }  // namespace velmora

@@ -65,12 +65,25 @@ void LaunchServicesManager::afterDelay(double seconds, std::function<void(Launch
 // --- Registration -----------------------------------------------------------
 
 void LaunchServicesManager::scanAppsOnDisk(const DiskInfo& disk, BundlesCompletion completion) {
-    if (!disk.mountPoint) {
+    // A partitioned whole disk has an empty mount point; its applications
+    // are on the volumes of its partitions.
+    const std::vector<std::string> volumes = disk.mountPoint && !disk.mountPoint->empty()
+                                                 ? std::vector<std::string>{*disk.mountPoint}
+                                                 : disk.volumeMountPoints;
+    if (volumes.empty()) {
         completion({});
         return;
     }
-    searchOffMain([mountPoint = *disk.mountPoint](const BundleSearch& search) { return search.scanVolume(mountPoint); },
-                  std::move(completion));
+    searchOffMain(
+        [volumes](const BundleSearch& search) {
+            std::vector<std::string> found;
+            for (const auto& volume : volumes) {
+                std::vector<std::string> more = search.scanVolume(volume);
+                found.insert(found.end(), more.begin(), more.end());
+            }
+            return found;
+        },
+        std::move(completion));
 }
 
 void LaunchServicesManager::findAppsInDirectory(const std::string& path, BundlesCompletion completion) {

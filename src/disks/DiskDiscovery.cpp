@@ -13,6 +13,47 @@ bool mentionsDiskImage(const std::optional<std::string>& text) {
     return text && asciiLowercased(*text).find("disk image") != std::string::npos;
 }
 
+void appendMountPoints(const PlistValue* entries, std::vector<std::string>& out) {
+    const PlistArray* list = entries ? entries->asArray() : nullptr;
+    if (!list) return;
+    for (const auto& entry : *list) {
+        if (auto mountPoint = entry.string("MountPoint"); mountPoint && !mountPoint->empty()) out.push_back(*mountPoint);
+    }
+}
+
+bool isSliceOf(const std::string& device, const std::string& wholeDisk) {
+    return device.size() > wholeDisk.size() + 1 && device.compare(0, wholeDisk.size(), wholeDisk) == 0 &&
+           device[wholeDisk.size()] == 's';
+}
+
+// The listing's volumes of `identifier`: its partitions, and the APFS volumes
+// of the containers whose physical store is one of those partitions (or the
+// disk itself, for a container disk).
+std::vector<std::string> mountedVolumesOf(const PlistValue& listing, const std::string& identifier) {
+    std::vector<std::string> mountPoints;
+    const PlistValue* all = listing.find("AllDisksAndPartitions");
+    const PlistArray* entries = all ? all->asArray() : nullptr;
+    if (!entries) return mountPoints;
+    for (const auto& entry : *entries) {
+        const auto device = entry.string("DeviceIdentifier");
+        if (device == identifier) {
+            appendMountPoints(entry.find("Partitions"), mountPoints);
+            appendMountPoints(entry.find("APFSVolumes"), mountPoints);
+            continue;
+        }
+        const PlistValue* stores = entry.find("APFSPhysicalStores");
+        const PlistArray* storeList = stores ? stores->asArray() : nullptr;
+        if (!storeList) continue;
+        for (const auto& store : *storeList) {
+            if (isSliceOf(store.string("DeviceIdentifier").value_or(""), identifier)) {
+                appendMountPoints(entry.find("APFSVolumes"), mountPoints);
+                break;
+            }
+        }
+    }
+    return mountPoints;
+}
+
 }  // namespace
 
 DiskDiscovery::DiskDiscovery(Platform platform) : platform_(std::move(platform)) {}
@@ -28,7 +69,10 @@ std::vector<DiskInfo> DiskDiscovery::getCurrentDisks() const {
 
     std::vector<DiskInfo> disks;
     for (const auto& identifier : *wholeDisks) {
-        if (auto disk = getDiskInfo(identifier)) disks.push_back(std::move(*disk));
+        auto disk = getDiskInfo(identifier);
+        if (!disk) continue;
+        disk->volumeMountPoints = mountedVolumesOf(*listing.value, identifier);
+        disks.push_back(std::move(*disk));
     }
     return disks;
 }
@@ -68,9 +112,12 @@ std::optional<DiskInfo> DiskDiscovery::diskFromInfo(const std::string& identifie
     // A disk that does not say whether it is internal counts as not external.
     const auto internal = info.boolean("Internal");
     const bool isExternal = internal.has_value() && !*internal;
-    return DiskInfo(identifier, name, "/dev/" + identifier, info.integer("TotalSize").value_or(0),
-                    isExternal, info.boolean("Removable").value_or(false), info.string("MountPoint"),
-                    info.string("FilesystemName"), false, seenAt);
+    DiskInfo disk(identifier, name, "/dev/" + identifier, info.integer("TotalSize").value_or(0), isExternal,
+                  info.boolean("Removable").value_or(false), info.string("MountPoint"), info.string("FilesystemName"),
+                  false, seenAt);
+    disk.busProtocol = info.string("BusProtocol");
+    if (!disk.busProtocol) disk.busProtocol = info.string("Protocol");
+    return disk;
 }
 
 std::string DiskDiscovery::displayName(const std::string& identifier, const PlistValue& info) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "foundation/Date.h"
 
@@ -25,6 +26,12 @@ struct DiskInfo {
     Date lastSeen;
     bool isMarkedAsInternal = false;
     bool isAppleInternal = false;
+    // The mount points of the disk's own volumes (its partitions and the APFS
+    // volumes they hold), from `diskutil list -plist`; a partitioned whole
+    // disk has none of its own.
+    std::vector<std::string> volumeMountPoints;
+    // "USB", "PCI-Express", "Apple Fabric", … as diskutil names the bus.
+    std::optional<std::string> busProtocol;
 
     // `seenAt` is the moment of creation; it comes from the caller's clock so
     // that records built under virtual time repeat exactly.

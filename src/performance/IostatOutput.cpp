@@ -1,5 +1,6 @@
 #include "performance/IostatOutput.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/strings/DecimalNumber.h"
@@ -36,22 +37,19 @@ std::vector<std::string_view> firstLines(std::string_view text, std::size_t coun
 
 }  // namespace
 
-PerformanceMetrics parseIostatOutput(std::string_view text, std::string_view diskId) {
-    const auto lines = firstLines(text, 3);
-    if (lines.size() < 3) return {};
+std::optional<PerformanceMetrics> parseIostatOutput(std::string_view text, std::string_view diskId) {
+    constexpr std::size_t kLiveReport = 3;  // names, columns, since boot, live
+    const auto lines = firstLines(text, kLiveReport + 1);
+    if (lines.size() <= kLiveReport) return std::nullopt;
     const auto names = fieldsOf(lines[0]);
-    std::size_t group = 0;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == diskId) {
-            group = i;
-            break;
-        }
-    }
-    const auto values = fieldsOf(lines[2]);
+    const auto named = std::find(names.begin(), names.end(), diskId);
+    if (named == names.end()) return std::nullopt;
+    const auto group = static_cast<std::size_t>(named - names.begin());
+    const auto values = fieldsOf(lines[kLiveReport]);
     const std::size_t column = group * kColumnsPerDisk + kThroughputColumn;
-    if (column >= values.size()) return {};
+    if (column >= values.size()) return std::nullopt;
     const auto megabytesPerSecond = parseDecimalNumber(values[column]);
-    if (!megabytesPerSecond) return {};
+    if (!megabytesPerSecond) return std::nullopt;
     PerformanceMetrics metrics;
     metrics.readSpeed = *megabytesPerSecond;
     metrics.writeSpeed = *megabytesPerSecond;

@@ -25,26 +25,57 @@ std::string failureOf(const RunResult& result) {
 
 OptimizerCommands::OptimizerCommands(Platform platform) : platform_(std::move(platform)) {}
 
-void OptimizerCommands::line(const std::string& text) const { platform_.diagnostics->line(text); }
+void OptimizerCommands::line(const std::string& text) const {
+    std::lock_guard lock(lineMutex_);
+    if (working_ == generation_) platform_.diagnostics->line(text);
+}
+
+bool OptimizerCommands::current() const {
+    std::lock_guard lock(lineMutex_);
+    return working_ == generation_;
+}
+
+std::uint64_t OptimizerCommands::generation() const {
+    std::lock_guard lock(lineMutex_);
+    return generation_;
+}
+
+void OptimizerCommands::beginWork(std::uint64_t generation) const { working_ = generation; }
+
+void OptimizerCommands::stopWork(const std::string& stopLine) {
+    std::lock_guard lock(lineMutex_);
+    ++generation_;
+    platform_.diagnostics->line(stopLine);
+}
+
+// Work of an earlier generation starts no tool; it sees a run that could
+// not start, whose lines are not printed either.
+RunResult OptimizerCommands::run(const RunSpec& request) const {
+    if (!current()) return RunResult{};
+    return platform_.processes->run(request);
+}
 
 void OptimizerCommands::logError(const std::string& message, const std::string& label) const {
     line("❌ " + label + " hatası: " + message);
 }
 
-PerformanceMetrics OptimizerCommands::measureDiskPerformance(const DiskInfo& disk) const {
-    RunSpec request = runOf("/usr/sbin/iostat", {"-d", "1", "1"});
+std::optional<PerformanceMetrics> OptimizerCommands::measureDiskPerformance(const DiskInfo& disk) const {
+    // Naming the disk makes iostat show it even when it would not be among
+    // the few it picks itself (or fail when it has no statistics); two
+    // reports one second apart, because the first is the average since boot.
+    RunSpec request = runOf("/usr/sbin/iostat", {"-d", "-c", "2", "-w", "1", disk.id});
     request.output = OutputWiring::pipe;
-    const RunResult result = platform_.processes->run(request);
+    const RunResult result = run(request);
     if (!result.started()) {
         line("Performans ölçümü hatası: " + result.errorDescription);
-        return {};
+        return PerformanceMetrics{};
     }
     return parseIostatOutput(decodeUTF8(result.output).value_or(""), disk.id);
 }
 
 void OptimizerCommands::runStep(const std::string& program, const std::vector<std::string>& arguments,
                                 const DiskInfo& disk, const std::string& label) const {
-    const RunResult result = platform_.processes->run(runOf(program, arguments));
+    const RunResult result = run(runOf(program, arguments));
     if (result.succeeded()) {
         line("✅ " + label + ": " + disk.name);
     } else {
@@ -88,11 +119,11 @@ void OptimizerCommands::performSystemOptimization() const {
 void OptimizerCommands::clearSystemCache() const {
     // A standard user's purge is refused with a non-zero exit; that counts as
     // not having cleared anything, like a purge that is not there.
-    if (platform_.processes->run(runOf("/usr/sbin/purge", {})).succeeded()) {
+    if (run(runOf("/usr/sbin/purge", {})).succeeded()) {
         line("Sistem cache temizlendi");
         return;
     }
-    if (platform_.processes->run(runOf("/usr/bin/memory_pressure", {"-S", "-s", "2"})).succeeded()) {
+    if (run(runOf("/usr/bin/memory_pressure", {"-S", "-s", "2"})).succeeded()) {
         line("Sistem cache temizlendi (alternatif)");
         return;
     }
@@ -100,7 +131,7 @@ void OptimizerCommands::clearSystemCache() const {
 }
 
 void OptimizerCommands::optimizeSystemIO() const {
-    const RunResult result = platform_.processes->run(runOf("/usr/sbin/sysctl", {"-w", "kern.maxvnodes=1000000"}));
+    const RunResult result = run(runOf("/usr/sbin/sysctl", {"-w", "kern.maxvnodes=1000000"}));
     if (result.succeeded()) {
         line("Sistem I/O optimize edildi");
     } else if (!result.started()) {
@@ -113,7 +144,7 @@ void OptimizerCommands::optimizeSystemIO() const {
 void OptimizerCommands::applyAggressivePowerSettings() const {
     RunSpec assertions = runOf("/usr/bin/pmset", {"-g", "assertions"});
     assertions.error = ErrorWiring::nullDevice;
-    const RunResult listed = platform_.processes->run(assertions);
+    const RunResult listed = run(assertions);
     if (!listed.started()) {
         line("⚠️ Non-critical power management operation skipped: " + listed.errorDescription);
         return;
@@ -127,7 +158,7 @@ void OptimizerCommands::applyAggressivePowerSettings() const {
     RunSpec disableSleep = runOf("/usr/bin/pmset", {"-b", "disablesleep", "1"});
     disableSleep.output = OutputWiring::pipe;
     disableSleep.error = ErrorWiring::nullDevice;
-    const RunResult changed = platform_.processes->run(disableSleep);
+    const RunResult changed = run(disableSleep);
     if (!changed.started()) {
         line("⚠️ Non-critical power management operation skipped: " + changed.errorDescription);
         return;

@@ -38,8 +38,11 @@ void PerformanceOptimizer::startOptimization() {
     timer_ = platform_.scheduler->scheduleRepeatingTimer(systemOptimizationIntervalSeconds, [weak = weak_from_this()] {
         auto self = weak.lock();
         if (!self) return;
-        self->systemPassGate_.submit(*self->queue_, [weak] {
-            if (auto again = weak.lock()) again->performSystemOptimization();
+        self->systemPassGate_.submit(*self->queue_, [weak, generation = self->commands_.generation()] {
+            auto again = weak.lock();
+            if (!again) return;
+            again->commands_.beginWork(generation);
+            again->performSystemOptimization();
         });
     });
 }
@@ -49,7 +52,7 @@ void PerformanceOptimizer::stopOptimization() {
     if (timer_) timer_->invalidate();
     timer_.reset();
     disableUSBPowerManagement();
-    platform_.diagnostics->line("Performans optimizasyonu durduruldu");
+    commands_.stopWork("Performans optimizasyonu durduruldu");
 }
 
 std::uint32_t PerformanceOptimizer::powerAssertion() const {
@@ -101,37 +104,45 @@ void PerformanceOptimizer::enableAggressivePowerManagement() {
     if (powerManagementActive.get()) {
         platform_.diagnostics->line("⚡ Agresif güç yönetimi aktif - Büyük uygulama tespit edildi");
     }
-    queue_->async([weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->commands_.applyAggressivePowerSettings();
-    });
+    enqueue([](PerformanceOptimizer& self) { self.commands_.applyAggressivePowerSettings(); });
 }
 
 void PerformanceOptimizer::optimizeDisk(const DiskInfo& disk) {
-    queue_->async([weak = weak_from_this(), disk] {
-        if (auto self = weak.lock()) self->performDiskOptimization(disk);
-    });
+    enqueue([disk](PerformanceOptimizer& self) { self.performDiskOptimization(disk); });
 }
 
 void PerformanceOptimizer::optimizeAllDisks() {
-    queue_->async([weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->performSystemOptimization();
+    enqueue([](PerformanceOptimizer& self) { self.performSystemOptimization(); });
+}
+
+void PerformanceOptimizer::enqueue(std::function<void(PerformanceOptimizer&)> work) {
+    queue_->async([weak = weak_from_this(), generation = commands_.generation(), work = std::move(work)] {
+        auto self = weak.lock();
+        if (!self) return;
+        self->commands_.beginWork(generation);
+        work(*self);
     });
 }
 
 void PerformanceOptimizer::performSystemOptimization() { commands_.performSystemOptimization(); }
 
 void PerformanceOptimizer::performDiskOptimization(const DiskInfo& disk) {
-    platform_.diagnostics->line("Disk optimizasyonu başlatıldı: " + disk.name);
-    const PerformanceMetrics sample = commands_.measureDiskPerformance(disk);
-    platform_.scheduler->asyncMain([weak = weak_from_this(), id = disk.id, sample] {
-        if (auto self = weak.lock()) self->diskPerformance.modify([&](auto& map) { map[id] = sample; });
-    });
+    commands_.line("Disk optimizasyonu başlatıldı: " + disk.name);
+    const std::optional<PerformanceMetrics> measured = commands_.measureDiskPerformance(disk);
+    // Without a figure for this disk nothing is stored, and the steps are
+    // chosen as for a sample that could not be taken.
+    const PerformanceMetrics sample = measured.value_or(PerformanceMetrics{});
+    if (measured) {
+        platform_.scheduler->asyncMain([weak = weak_from_this(), id = disk.id, sample] {
+            if (auto self = weak.lock()) self->diskPerformance.modify([&](auto& map) { map[id] = sample; });
+        });
+    }
     if (sample.utilization > 80) commands_.optimizeHighUtilization(disk);
     if (sample.readSpeed < 50) commands_.optimizeReadPerformance(disk);
     if (sample.writeSpeed < 50) commands_.optimizeWritePerformance(disk);
     commands_.optimizeDiskCache(disk);
     commands_.optimizeDiskIO(disk);
-    platform_.diagnostics->line("Disk optimizasyonu tamamlandı: " + disk.name);
+    commands_.line("Disk optimizasyonu tamamlandı: " + disk.name);
 }
 
 }  // namespace velmora

@@ -10,6 +10,7 @@
 // queue "performance.optimizer", so the main thread never waits for a tool.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -76,6 +77,8 @@ public:
                                                     "Unable to change file mode", "Unable to purge disk buffers"};
 
 private:
+    // Runs `work` on the queue unless the optimizer stops before it begins.
+    void enqueue(std::function<void(PerformanceOptimizer&)> work);
     explicit PerformanceOptimizer(Platform platform);
     void postPowerManagementActive(bool active);
 

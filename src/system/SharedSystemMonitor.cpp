@@ -58,7 +58,7 @@ void SharedSystemMonitor::checkLargeApps(TickGate::PassHandle pass) {
         });
         return;
     }
-    const std::vector<std::string> names = heavyApplicationsInTop(decodeUTF8(result.output).value_or(""));
+    const std::vector<std::string> names = heavyApplicationsInTop(result.output);
     platform_.scheduler->asyncMain([weak, names, pass = std::move(pass)] {
         if (auto self = weak.lock()) self->finishCycle(&names);
     });

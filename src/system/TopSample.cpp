@@ -1,5 +1,6 @@
 #include "system/TopSample.h"
 
+#include "foundation/process/ProcessLauncher.h"
 #include "foundation/strings/CaseFolding.h"
 #include "foundation/strings/DecimalNumber.h"
 
@@ -30,8 +31,8 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
     return fields;
 }
 
-bool mentionsLargeApp(std::string_view line, const std::vector<std::string>& foldedFragments) {
-    const std::string folded = caseFolded(line);
+bool mentionsLargeApp(std::string_view command, const std::vector<std::string>& foldedFragments) {
+    const std::string folded = caseFolded(command);
     for (const auto& fragment : foldedFragments) {
         if (folded.find(fragment) != std::string::npos) return true;
     }
@@ -58,10 +59,16 @@ std::vector<std::string> heavyApplicationsInTop(std::string_view output) {
         return folded;
     }();
     std::vector<std::string> names;
-    for (std::string_view line : secondTopSample(output)) {
-        if (!mentionsLargeApp(line, foldedFragments)) continue;
-        const auto fields = fieldsOf(line);
+    for (std::string_view bytes : secondTopSample(output)) {
+        // top cuts COMMAND at 16 bytes, maybe inside a letter; such a line
+        // (or any other undecodable one) must not cost the others.
+        const std::optional<std::string> line = decodeCutUTF8(bytes);
+        if (!line) continue;
+        const auto fields = fieldsOf(*line);
         if (fields.size() < 3) continue;
+        // Only the command: a user or any other column that happens to hold
+        // a fragment says nothing about the process.
+        if (!mentionsLargeApp(fields[1], foldedFragments)) continue;
         const std::string_view column = fields[2];
         const auto cpu = parseDecimalNumber(column.substr(0, column.find('%')));
         if (cpu && *cpu > kLargeAppCPUThreshold) names.emplace_back(fields[1]);

@@ -20,10 +20,11 @@ inline constexpr double kLargeAppCPUThreshold = 5.0;
 // empty when the output holds fewer than two samples.
 std::vector<std::string_view> secondTopSample(std::string_view output);
 
-// Names of the heavy applications in the second sample, in line order, with
-// repeats. A line counts when it contains a fragment (case-folded), has at
-// least three fields, and its third field cut at "%" is a number above the
-// threshold. The name is the COMMAND column, the field after the PID: a
+// Names of the heavy applications in the second sample of top's raw output,
+// in line order, with repeats. Each line is decoded on its own (a letter cut
+// at the column's end is dropped). A line counts when it has at least three
+// fields, its COMMAND contains a fragment (case-folded), and its third field
+// cut at "%" is a number above the threshold. The name is the COMMAND column, the field after the PID: a
 // line whose name holds a space has its third field inside the name and is
 // skipped, so the COMMAND of a counted line is always one field.
 std::vector<std::string> heavyApplicationsInTop(std::string_view output);

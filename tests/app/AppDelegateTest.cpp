@@ -30,8 +30,10 @@ struct NullConsole final : ProcessConsole {
 
 DiskInfo disk(const std::string& id, const std::string& name, bool external,
               std::optional<std::string> mountPoint = std::nullopt) {
-    return DiskInfo(id, name, "/dev/" + id, 1'000'000'000, external, external, std::move(mountPoint), "APFS", false,
-                    Date{});
+    DiskInfo made(id, name, "/dev/" + id, 1'000'000'000, external, external, std::move(mountPoint), "APFS", false,
+                  Date{});
+    made.busProtocol = external ? "USB" : "Apple Fabric";
+    return made;
 }
 
 AppInfo appOn(const std::string& name, std::vector<std::string> devices) {
@@ -155,13 +157,13 @@ TEST(AppDelegate, ConnectionAndDisconnection) {
          {"USB Disk Bağlandı | Data başarıyla bağlandı"},
          {"/bin/chmod 755 /dev/disk6"},
          {"Disk izinleri ayarlanamadı: no chmod"}},
-        {"internal disk: no chmod",
+        {"internal disk: not announced as a USB disk, no chmod",
          disk("disk3", "Macintosh HD", false),
          true,
          {},
          std::nullopt,
          ScriptedProcessLauncher::exited(0),
-         {"USB Disk Bağlandı | Macintosh HD başarıyla bağlandı"},
+         {},
          {},
          {}},
         {"no application on the disk",

@@ -178,6 +178,20 @@ TEST_F(LaunchServicesTest, PerDiskRebuildWithoutMountPointOrWithFailingToolRegis
     EXPECT_EQ(lsregisterRuns().size(), 1u);
     EXPECT_FALSE(tp.diagnostics->containsSubstring("uygulama Launch Services'e kaydedildi"));
 
+    // A partitioned whole disk's mount point is empty: its mounted volumes
+    // are searched; with none, nothing is, least of all "/".
+    TempTree volume;
+    volume.dir("Applications/Tool.app");
+    DiskInfo split = disk("Split", std::string());
+    manager->rebuildForDisk(split);
+    tp.scheduler->advance(10);
+    EXPECT_TRUE(tp.diagnostics->contains("📱 Split diskinde 0 uygulama bulundu"));
+    EXPECT_FALSE(tp.diagnostics->containsSubstring("directory_scan_error")) << "nothing was searched";
+    split.volumeMountPoints = {volume.root};
+    manager->rebuildForDisk(split);
+    tp.scheduler->advance(10);
+    EXPECT_TRUE(tp.diagnostics->contains("📱 Split diskinde 2 uygulama bulundu"));
+
     TempTree tree;
     tree.dir("Tool.app");
     tp.processes->on([](const RunSpec& r) { return r.program == kLsregister; },
@@ -248,9 +262,13 @@ TEST_F(LaunchServicesTest, BundleSearchListsApplicationsTwiceAndEndsLinkCycles) 
     ASSERT_EQ(::symlink("..", (tree.root + "/Nested/Deeper/Loop").c_str()), 0);  // back into Nested
     ASSERT_EQ(::symlink("../Applications", (tree.root + "/Nested/Apps").c_str()), 0);
     std::ofstream(tree.root + "/Notes.app") << "not a bundle, still listed";
+    // An entry that cannot be looked at (even by root): the folder is
+    // reported once, and its other entries are still searched.
+    ASSERT_EQ(::symlink("Self", (tree.root + "/Nested/Self").c_str()), 0);
 
     BundleSearch search(tp.diagnostics, tp.strings);
     auto found = search.scanVolume(tree.root);
+    EXPECT_EQ(tp.diagnostics->lines(), (std::vector<std::string>{"❌ directory_scan_error"}));
     std::map<std::string, int> counts;
     for (const auto& path : found) ++counts[path.substr(tree.root.size())];
     EXPECT_EQ(counts, (std::map<std::string, int>{{"/Applications/Tool.app", 2},

@@ -2,6 +2,10 @@
 // simulated Mac: real stand-in tools as processes, with virtual time for the
 // flows' waits and the scan timer; the scan-cost test runs on real queues.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "disks/DiskDiscovery.h"
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,9 +90,19 @@ TEST_F(AppsSim, PerDiskRebuildRegistersTheVolumesBundlesAndRestartsFinderAndDock
     simCommand({"bundle", "DIR", volume, "Inner.app", "--under", "Other.app/Contents/Helpers"});
     EXPECT_EQ(simCommand({"link-loop", "DIR", volume, "--under", "Nested"}), mountPoint + "/Nested/Loop");
 
+    // The disk as the monitor lists it: a partitioned whole disk, whose own
+    // mount point is empty, with the volume among its partitions'.
+    std::optional<DiskInfo> plugged;
+    for (const auto& disk : DiskDiscovery(platform_).getCurrentDisks()) {
+        const auto& volumes = disk.volumeMountPoints;
+        if (std::find(volumes.begin(), volumes.end(), mountPoint) != volumes.end()) plugged = disk;
+    }
+    ASSERT_TRUE(plugged);
+    EXPECT_EQ(plugged->mountPoint.value_or("absent"), "");
+
     auto manager = LaunchServicesManager::create(platform_);
     std::optional<bool> result;
-    manager->rebuildForDisk(diskAt("Work Disk", mountPoint), [&](bool ok) { result = ok; });
+    manager->rebuildForDisk(*plugged, [&](bool ok) { result = ok; });
     runFlow(result);
     ASSERT_EQ(result, true);
 
@@ -104,7 +118,7 @@ TEST_F(AppsSim, PerDiskRebuildRegistersTheVolumesBundlesAndRestartsFinderAndDock
     EXPECT_NE(shown.find("  rebuild  local,system,user"), std::string::npos) << shown;
     EXPECT_NE(shown.find("Other.app"), std::string::npos) << shown;
     EXPECT_EQ(journalOf("killall"), (std::vector<std::string>{"Finder", "Dock"}));
-    EXPECT_TRUE(diagnostics_->contains("📱 Work Disk diskinde 3 uygulama bulundu"));
+    EXPECT_TRUE(diagnostics_->contains("📱 " + plugged->name + " diskinde 3 uygulama bulundu"));
     EXPECT_TRUE(diagnostics_->contains("✅ finder_restart_success"));
 
     const auto stored = manager->lastRebuildDate.get();

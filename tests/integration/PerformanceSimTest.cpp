@@ -65,7 +65,7 @@ TEST_F(PerformanceSim, OptimizerHoldsAssertionsTunesADiskAndLetsGoAtStop) {
     scheduler_->advance(30.5);
 
     // The iostat figures of an idle disk are far below 50 MB/s.
-    EXPECT_EQ(journalCount("iostat -d 1 1"), 1u);
+    EXPECT_EQ(journalCount("iostat -d -c 2 -w 1 disk4"), 1u);
     EXPECT_EQ(journalCount("mount -o remount,readahead=1024 " + mount), 1u);
     EXPECT_EQ(journalCount("mount -o remount,noatime " + mount), 1u);
     EXPECT_EQ(journalCount("sync"), 1u);

@@ -31,6 +31,11 @@ std::string row(int pid, const std::string& command, const std::string& cpu) {
            "369303   115372  85027   93      296   " + cpu + "   0      0      0      3pigcn          N/A    N/A   N/A   N/A   N/A   N/A  \n";
 }
 
+std::string userRow(int pid, const std::string& command, const std::string& cpu, const std::string& user) {
+    std::string line = row(pid, command, cpu);
+    return line.replace(line.find("3pigcn"), 6, user);
+}
+
 // Two samples as `top -l 2` prints them: the real capture (nothing measured
 // yet), then the same header block with `rows`.
 std::string twoSamples(const std::string& rows, const std::string& firstSampleRows = "") {
@@ -56,6 +61,13 @@ TEST(TopSample, HeavyApplicationsOfTheSecondSample) {
         {"a percent sign is cut off", row(9, "Unity", "33.3%"), {"Unity"}},
         {"a column that is not wholly a number", row(10, "Maya", "abc") + row(11, "Maya", "7x"), {}},
         {"repeats are kept for the caller", row(12, "Xcode", "30.0") + row(13, "Xcode", "20.0"), {"Xcode", "Xcode"}},
+        // top cuts COMMAND at 16 bytes: "BlenderÇizimArç" loses half its ç.
+        {"a letter cut at the column's end is dropped, the rest still read",
+         row(14, "BlenderÇizimAr\xC3", "50.0") + row(15, "Xcode", "30.0"), {"BlenderÇizimAr", "Xcode"}},
+        {"a line that is not UTF-8 costs only itself", row(16, "Maya\xFF\xFEx", "50.0") + row(17, "Unity", "9.0"),
+         {"Unity"}},
+        {"only COMMAND is matched, not the user column",
+         userRow(18, "kernel_task", "60.0", "mayafilm") + userRow(19, "Xcode", "60.0", "mayafilm"), {"Xcode"}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(heavyApplicationsInTop(twoSamples(c.rows)), c.expected) << c.name;

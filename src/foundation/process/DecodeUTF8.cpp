@@ -47,4 +47,27 @@ std::optional<std::string> decodeUTF8(const std::string& bytes) {
     return bytes;
 }
 
+std::optional<std::string> decodeCutUTF8(std::string_view bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::string text;
+    text.reserve(bytes.size());
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t length = sequenceLength(data, at, bytes.size());
+        if (length > 0) {
+            text.append(bytes.substr(at, length));
+            at += length;
+            continue;
+        }
+        // A lead byte followed by fewer continuation bytes than it announces,
+        // then the end of a field: the column was cut there.
+        std::size_t end = at + 1;
+        while (end < bytes.size() && (data[end] & 0xC0) == 0x80) ++end;
+        const bool fieldEnds = end == bytes.size() || data[end] == ' ' || data[end] == '\t';
+        if (data[at] < 0xC2 || data[at] > 0xF4 || !fieldEnds) return std::nullopt;
+        at = end;
+    }
+    return text;
+}
+
 }  // namespace velmora

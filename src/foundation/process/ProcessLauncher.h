@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -82,5 +83,9 @@ public:
 
 // Decodes bytes as UTF-8; absent when they are not valid UTF-8.
 std::optional<std::string> decodeUTF8(const std::string& bytes);
+// Decodes text whose fields a tool cut at a byte count (top's COMMAND): a
+// sequence cut short at the end of a field is dropped; anything else that is
+// not UTF-8 makes the text undecodable.
+std::optional<std::string> decodeCutUTF8(std::string_view bytes);
 
 }  // namespace velmora

@@ -188,10 +188,10 @@ void MainWindowModel::makeInternal() {
 }
 
 void MainWindowModel::finishMasking(std::optional<DiskInfo> selected) {
-    // Only external disks are recorded: the procedure declines an internal
-    // one, and its record must not claim a mark it never got.
+    // A selected disk is recorded whatever the procedure made of it; without
+    // a selection, the external disks are.
     if (selected) {
-        if (selected->isExternal) diskMonitor->markDiskAsInternal(selected->id);
+        diskMonitor->markDiskAsInternal(selected->id);
     } else {
         for (const auto& disk : diskMonitor->connectedDisks.get())
             if (disk.isExternal) diskMonitor->markDiskAsInternal(disk.id);

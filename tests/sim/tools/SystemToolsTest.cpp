@@ -32,16 +32,21 @@ TEST_F(SystemToolsTest, TopMeasuresFromTheSecondSampleOnAndListsTheBusiestFirst)
         p.cpu = 87.5;
         p.memoryMB = 4000;
         s.processes.push_back(p);
+        p.pid = 4243;
+        p.name = "BlenderÇizimArç";  // 17 bytes: the 16th is half of the ç
+        p.cpu = 80.0;
+        s.processes.push_back(p);
     });
     auto l = lines(run("top", {"-l", "2", "-s", "1", "-o", "cpu", "-n", "3"}).out);
     ASSERT_EQ(l.size(), 30u);
+    EXPECT_EQ(l[28].substr(0, 29), "4243   BlenderÇizimAr\xC3 80.0 ") << "COMMAND is cut at 16 bytes, not letters";
     EXPECT_EQ(slept_, (std::vector<double>{1.0})) << "the second sample waits the -s interval";
     for (std::size_t first = 0; first < 30; first += 15) {
         EXPECT_EQ(l[first].rfind("Processes: ", 0), 0u);
         EXPECT_EQ(l[first + 11].substr(0, 30), "PID    COMMAND          %CPU T");
     }
     for (std::size_t i = 12; i < 15; ++i) EXPECT_EQ(l[i].substr(24, 5), "0.0  ") << "nothing measured yet: " << l[i];
-    EXPECT_EQ(l[27].substr(0, 29), "4242   Adobe Premiere P 87.5 ") << "COMMAND is cut to 16 characters";
+    EXPECT_EQ(l[27].substr(0, 29), "4242   Adobe Premiere P 87.5 ") << "COMMAND is cut to 16 bytes";
     double previous = 1000;
     for (std::size_t i = 27; i < 30; ++i) {
         // By column: a command name with spaces shifts whitespace-split fields.
@@ -52,7 +57,10 @@ TEST_F(SystemToolsTest, TopMeasuresFromTheSecondSampleOnAndListsTheBusiestFirst)
     EXPECT_EQ(run("top", {"-l", "1", "-o", "bogus"}).exitStatus, 1);
 }
 
-TEST_F(SystemToolsTest, IostatShowsEveryPhysicalDisk) {
+// Apple's iostat (system_cmds iostat.tproj/iostat.c): whole disks with a
+// block-storage driver in strcmp order, at most 4 with -d and 3 without; a
+// named drive is shown whatever its place, an unknown one fails the run.
+TEST_F(SystemToolsTest, IostatShowsTheDisksARealOneShowsInItsOrder) {
     auto l = lines(run("iostat", {"-d", "1", "1"}).out);
     ASSERT_EQ(l.size(), 3u);
     EXPECT_EQ(l[0], "              disk0               disk4               disk5");
@@ -63,6 +71,38 @@ TEST_F(SystemToolsTest, IostatShowsEveryPhysicalDisk) {
     EXPECT_EQ(two.size(), 4u);
     EXPECT_EQ(slept_, (std::vector<double>{1.0}));
     EXPECT_NE(two[0].find("cpu     load average"), std::string::npos);
+
+    change([](MachineState& s) {
+        for (const char* id : {"disk10", "disk6", "disk7"}) {
+            Disk extra = s.disks.back();
+            extra.identifier = id;
+            extra.volumes.clear();
+            s.disks.push_back(extra);
+        }
+    });
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::vector<std::string> shown;
+    };
+    const std::vector<Case> cases = {
+        {{"-d", "-c", "1"}, 0, {"disk0", "disk10", "disk4", "disk5"}},
+        {{"-c", "1"}, 0, {"disk0", "disk10", "disk4"}},
+        {{"-d", "-n", "2", "-c", "1"}, 0, {"disk0", "disk10"}},
+        {{"-d", "-c", "1", "disk7"}, 0, {"disk7"}},
+        {{"-d", "-c", "1", "disk9"}, 1, {}},  // no such disk
+        {{"-d", "-c", "1", "disk3"}, 1, {}},  // an APFS container has no statistics
+    };
+    for (const auto& c : cases) {
+        const auto result = run("iostat", c.arguments);
+        EXPECT_EQ(result.exitStatus, c.status) << c.arguments.back();
+        const auto out = lines(result.out);
+        std::vector<std::string> shown;
+        for (const auto& name : out.empty() ? std::vector<std::string>{} : fields(out[0])) {
+            if (name.rfind("disk", 0) == 0) shown.push_back(name);
+        }
+        EXPECT_EQ(shown, c.shown) << c.arguments.back();
+    }
 }
 
 TEST_F(SystemToolsTest, DfNamesTheDeviceOfAPath) {

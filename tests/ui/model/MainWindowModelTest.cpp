@@ -409,12 +409,12 @@ TEST(MainWindowModel, AggressiveToggleActivatesAfterASecondAndDeactivatesAtOnce)
     EXPECT_TRUE(MainWindowModel::create(w.tp.platform(), nullptr)->isAggressivePowerActive.get());
 }
 
-TEST(MainWindowModel, MakeInternalAsksConsentFirstAndRecordsExternalDisksOnly) {
+TEST(MainWindowModel, MakeInternalAsksConsentFirstAndRecordsTheSelectedOrTheExternalDisks) {
     struct Case { const char* name; bool authorized; std::optional<std::string> selected; std::vector<std::string> marked; };
     const std::vector<Case> cases = {
         {"all, no consent yet", false, std::nullopt, {"disk4", "disk5"}},
         {"one, consent given", true, "disk5", {"disk5"}},
-        {"internal disk", true, "disk2", {}},
+        {"an internal disk: declined by the procedure, still recorded", true, "disk2", {"disk2"}},
     };
     for (const auto& c : cases) {
         Window w;
