@@ -174,6 +174,10 @@ void FileUserDefaults::change(const std::function<void(PlistDictionary&)>& edit)
         diagnostics_->line("❌ Ayarlar kaydedilemedi: " + filePath() + ": " + errorText(errno));
         return;
     }
+    if (!tidied_) {
+        removeLeftoverTemporaries();
+        tidied_ = true;
+    }
     // Start from what is on disk now, so keys another process wrote survive.
     Snapshot snapshot = load();
     switch (snapshot.state) {
@@ -187,6 +191,16 @@ void FileUserDefaults::change(const std::function<void(PlistDictionary&)>& edit)
     }
     edit(snapshot.values);
     writeFile(snapshot.values);
+}
+
+// A writer's temporary file lives only while it holds the writers' lock, so
+// under that lock every one of this domain's is a killed writer's leftover.
+void FileUserDefaults::removeLeftoverTemporaries() const {
+    const std::string prefix = domain_ + ".plist.tmp-";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) std::filesystem::remove(entry.path(), error);
+    }
 }
 
 void FileUserDefaults::setWriteStageHook(std::function<void(WriteStage)> hook) {

@@ -44,12 +44,14 @@ private:
     PlistDictionary currentValues() const;
     void change(const std::function<void(PlistDictionary&)>& edit);
     void writeFile(const PlistDictionary& values);
+    void removeLeftoverTemporaries() const;
     std::string lockPath() const;
 
     std::string folder_;
     std::string domain_;
     std::shared_ptr<Diagnostics> diagnostics_;
     mutable std::mutex mutex_;
+    bool tidied_ = false;  // leftovers of killed writers removed, once per start
 };
 
 }  // namespace velmora

@@ -112,7 +112,7 @@ TEST_F(FileUserDefaultsTest, WriteOverACorruptFileKeepsTheBadCopy) {
     EXPECT_TRUE(diagnostics_->containsSubstring(kCorruptLine));
 }
 
-TEST_F(FileUserDefaultsTest, LeftoverTemporaryFilesDoNotDisturbReadsOrWrites) {
+TEST_F(FileUserDefaultsTest, LeftoverTemporaryFilesDoNotDisturbReadsOrWritesAndTheNextStartRemovesThem) {
     auto defaults = open();
     defaults->setInteger("Count", 1);
     // What a writer killed before its rename leaves behind.
@@ -121,6 +121,13 @@ TEST_F(FileUserDefaultsTest, LeftoverTemporaryFilesDoNotDisturbReadsOrWrites) {
     EXPECT_EQ(open()->integerValue("Count"), 1);
     defaults->setInteger("Count", 2);
     EXPECT_EQ(open()->integerValue("Count"), 2);
+    EXPECT_EQ(filesMatching(std::string(kDomain) + ".plist.tmp").size(), 2u);
+    // The next start's first write removes them, and only this domain's.
+    std::ofstream(prefs() + "/other.domain.plist.tmp-CCCCCC") << "";
+    open()->setInteger("Count", 3);
+    EXPECT_TRUE(filesMatching(std::string(kDomain) + ".plist.tmp").empty());
+    EXPECT_EQ(filesMatching("other.domain.plist.tmp").size(), 1u);
+    EXPECT_EQ(open()->integerValue("Count"), 3);
     EXPECT_TRUE(diagnostics_->lines().empty());
 }
 
