@@ -153,7 +153,7 @@ TEST(WindowProgram, StatusMenuWindowHidingAndQuit) {
     // and the same window shown again by Show Window.
     auto shownWindow = [] {
         for (auto* w : QGuiApplication::topLevelWindows())
-            if (w->title() == "Velmora" && w->isVisible() && w->isExposed()) return QPointer<QWindow>(w);
+            if (w->title() == "main" && w->isVisible() && w->isExposed()) return QPointer<QWindow>(w);
         return QPointer<QWindow>();
     };
     ASSERT_TRUE(spinUntil([&] { return !shownWindow().isNull(); }));

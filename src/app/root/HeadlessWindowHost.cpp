@@ -25,7 +25,7 @@ std::shared_ptr<HostWindow> HeadlessWindowHost::openSceneWindow(std::shared_ptr<
     // which is how the delegate recognises it.
     auto window = std::make_shared<HeadlessWindow>("SwiftUI.AppKitWindow", true);
     window->setContent(std::move(content), RootViewSize{});
-    window->setTitle("Velmora");
+    window->setTitle("main");  // the scene's title, as on the Qt host
     windows_.push_back(window);
     window->makeKeyAndOrderFront();
     return window;

@@ -30,7 +30,9 @@ std::shared_ptr<HostWindow> QtWindowHost::openSceneWindow(std::shared_ptr<RootVi
     auto window = std::make_shared<QtHostWindow>(WindowGeometry{}, "QtHostingWindow", true, showWindow_);
     windows_.push_back(window);
     window->setContent(std::move(content), RootViewSize{});
-    window->setTitle("Velmora");
+    // The scene's title; its title bar is hidden on a Mac, so it is not shown
+    // there. A window made by the delegate is titled "Velmora".
+    window->setTitle("main");
     window->center();
     window->makeKeyAndOrderFront();
     return window;

@@ -61,7 +61,7 @@ TEST(QtWindowHost, TheScenesWindowIsAHostingWindowWithShowWindowOnCtrlN) {
     ASSERT_TRUE(scene && scene->quickWindow());
     EXPECT_TRUE(scene->isVisible());
     EXPECT_NE(scene->className().find("HostingWindow"), std::string::npos);
-    EXPECT_EQ(scene->quickWindow()->title(), "Velmora");
+    EXPECT_EQ(scene->quickWindow()->title(), "main");
     EXPECT_EQ(model->isRefreshing.get(), false);
     tp.scheduler->advance(0.6);  // appeared: the automatic refresh has begun
     EXPECT_EQ(model->refreshingMessage.get(), "Auto Refreshing");
