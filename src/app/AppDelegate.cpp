@@ -159,7 +159,12 @@ void AppDelegate::stabilizeUSBConnection(const DiskInfo& disk) {
         return;
     }
     const auto text = decodeUTF8(result.output);
-    if (!text || !kextstatListsBundle(*text, massStorageBundleIdentifier)) return;
+    if (!text || !kextstatListsBundle(*text, massStorageBundleIdentifier)) {
+        if (!std::exchange(saidDriverNotListed_, true))
+            say("⚠️ USB Mass Storage sürücüsü kextstat'ta listelenmedi (" + std::string(massStorageBundleIdentifier) +
+                "); mount parametreleri optimize edilmeyecek");
+        return;
+    }
     say("✅ USB Mass Storage sürücüsü aktif: " + disk.name);
     optimizeMountParameters(disk);
 }

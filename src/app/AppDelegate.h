@@ -81,6 +81,10 @@ private:
     std::shared_ptr<PerformanceOptimizer> performanceOptimizer_;
     // The tracker's list before its latest scan (main thread).
     std::vector<AppInfo> previousRunningApps_;
+    // Said once per run, on the delegate's queue: recent macOS lists the
+    // mass-storage driver under another name, and the check would otherwise
+    // skip the mount tuning silently on every heavy application.
+    bool saidDriverNotListed_ = false;
     bool stopped_ = false;
 };
 
