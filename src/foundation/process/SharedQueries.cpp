@@ -102,7 +102,13 @@ RunResult SharedQueries::runShared(const RunSpec& request) {
         // asks again.
         if (auto running = running_.find(key); running != running_.end() && running->second == pending) {
             running_.erase(running);
-            if (result.outcome == RunResult::Outcome::exited) kept_[key] = {clock_(), result};
+            if (result.outcome == RunResult::Outcome::exited) {
+                // Answers past their window are dropped here, so questions
+                // about disks long gone do not pile up over a day.
+                const double now = clock_();
+                std::erase_if(kept_, [&](const auto& entry) { return now - entry.second.at > window_; });
+                kept_[key] = {now, result};
+            }
         }
     }
     finished_.notify_all();
