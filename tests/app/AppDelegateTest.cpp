@@ -75,12 +75,18 @@ struct Fixture {
     }
 };
 
+// A delegate over a headless window host, its launch done.
+std::shared_ptr<AppDelegate> launched(testing::TestPlatform& tp, std::shared_ptr<NullConsole> console) {
+    auto delegate = AppDelegate::create(tp.platform(), std::move(console),
+                                        MainWindowController::create(std::make_shared<HeadlessWindowHost>(), nullptr));
+    delegate->applicationDidFinishLaunching();
+    return delegate;
+}
+
 TEST(AppDelegate, LaunchRunsItsStepsInOrderAndStartsTheTrackerButNotTheOptimizer) {
     testing::TestPlatform tp;
     auto console = std::make_shared<NullConsole>();
-    auto delegate = AppDelegate::create(tp.platform(), console,
-                                        MainWindowController::create(std::make_shared<HeadlessWindowHost>(), nullptr));
-    delegate->applicationDidFinishLaunching();
+    auto delegate = launched(tp, console);
     const auto lines = tp.diagnostics->lines();
     ASSERT_GE(lines.size(), 10u);
     EXPECT_EQ(lines.front(), "🚀 Velmora başlatıldı");
@@ -107,9 +113,7 @@ TEST(AppDelegate, ConsoleFilteringComesFirst) {
     testing::TestPlatform tp;
     tp.notifications->unavailable = "not in a bundle";
     auto console = std::make_shared<NullConsole>();
-    auto delegate = AppDelegate::create(tp.platform(), console,
-                                        MainWindowController::create(std::make_shared<HeadlessWindowHost>(), nullptr));
-    delegate->applicationDidFinishLaunching();
+    auto delegate = launched(tp, console);
     const auto lines = tp.diagnostics->lines();
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ(lines[0], "🚀 Velmora başlatıldı");
