@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 
 namespace velmora {
@@ -21,10 +22,12 @@ struct Record {
     ProcessIdentity owner;
     std::map<pid_t, std::vector<ProcessIdentity>> groups;
     std::map<pid_t, RunningJobGroup> running;
+    std::set<std::string> starting;
 };
 
-// Lines: "owner PID START", then "member GROUP PID START" and "running GROUP
-// START DEADLINE". A line that does not read whole is skipped.
+// Lines: "owner PID START", then "member GROUP PID START", "running GROUP
+// START DEADLINE" and "starting TOKEN". A line that does not read whole is
+// skipped.
 Record readRecord(const fs::path& path) {
     Record record;
     std::ifstream file(path);
@@ -42,6 +45,8 @@ Record readRecord(const fs::path& path) {
                 {static_cast<pid_t>(pid), static_cast<pid_t>(group), started});
         } else if (RunningJobGroup run; kind == "running" && fields >> group >> run.leaderStarted >> run.deadlineSeconds && group > 0) {
             record.running[static_cast<pid_t>(group)] = run;
+        } else if (std::string token; kind == "starting" && fields >> token) {
+            record.starting.insert(token);
         }
     }
     return record;
@@ -71,6 +76,28 @@ bool stillOurs(pid_t group, const RunningJobGroup& run) {
         if (member.started >= run.leaderStarted && member.started - run.leaderStarted <= window) return true;
     }
     return false;
+}
+
+// Ends the groups of the processes that carry a run's token: the token is
+// ours alone, so whatever carries it was started by that run. Never our own
+// group, which a carrier could only share by leaving its run's group.
+int endCarriers(const std::string& token) {
+    const std::string entry = std::string(BackgroundJobLedger::kTokenVariable) + "=" + token;
+    const pid_t ownGroup = ::getpgrp();
+    std::set<pid_t> groups;
+    for (const auto& carrier : processesWithEnvironmentEntry(entry)) {
+        if (carrier.pid == ::getpid()) continue;
+        if (carrier.group > 0 && carrier.group != ownGroup) {
+            groups.insert(carrier.group);
+        } else {
+            ::kill(carrier.pid, SIGKILL);
+        }
+    }
+    int ended = 0;
+    for (pid_t group : groups) {
+        if (::kill(-group, SIGKILL) == 0) ++ended;
+    }
+    return ended;
 }
 
 class LedgeredJobs final : public BackgroundJobs {
@@ -125,6 +152,7 @@ int BackgroundJobLedger::endLeftovers() {
             if (!stillOurs(group, run)) continue;
             if (::kill(-group, SIGKILL) == 0) ++ended;
         }
+        for (const auto& token : record.starting) ended += endCarriers(token);
         fs::remove(path, error);
     }
     if (ended > 0)
@@ -148,14 +176,28 @@ std::shared_ptr<BackgroundJobs> BackgroundJobLedger::hold(std::shared_ptr<Backgr
     });
 }
 
-void BackgroundJobLedger::recordRunning(pid_t group, double deadlineSeconds) {
+std::string BackgroundJobLedger::recordStarting() {
+    std::lock_guard lock(mutex_);
+    // Unique among runs: this process's own identity and a count.
+    std::string token = std::to_string(self_.pid) + "-" + std::to_string(self_.started) + "-" + std::to_string(++nextToken_);
+    starting_.insert(token);
+    write();
+    return token;
+}
+
+void BackgroundJobLedger::recordRunning(pid_t group, double deadlineSeconds, const std::string& token) {
+    const auto leader = identifyProcess(group);
+    std::lock_guard lock(mutex_);
+    starting_.erase(token);
     // A leader that has already exited leaves its group to hold(), which
     // follows at once.
-    const auto leader = identifyProcess(group);
-    if (!leader) return;
-    std::lock_guard lock(mutex_);
-    running_[group] = {leader->started, deadlineSeconds};
+    if (leader) running_[group] = {leader->started, deadlineSeconds};
     write();
+}
+
+void BackgroundJobLedger::forgetStarting(const std::string& token) {
+    std::lock_guard lock(mutex_);
+    if (starting_.erase(token) > 0) write();
 }
 
 void BackgroundJobLedger::forgetRunning(pid_t group) {
@@ -172,7 +214,7 @@ void BackgroundJobLedger::write() {
     std::error_code error;
     fs::create_directories(folder_, error);
     const std::string path = filePath();
-    if (groups_.empty() && running_.empty()) {
+    if (groups_.empty() && running_.empty() && starting_.empty()) {
         fs::remove(path, error);
         return;
     }
@@ -185,6 +227,7 @@ void BackgroundJobLedger::write() {
         }
         for (const auto& [group, run] : running_)
             file << "running " << group << ' ' << run.leaderStarted << ' ' << run.deadlineSeconds << '\n';
+        for (const auto& token : starting_) file << "starting " << token << '\n';
         file.flush();
         if (!file) {
             diagnostics_->line("❌ Arka plan işleri kaydedilemedi: " + path);
@@ -199,11 +242,16 @@ void BackgroundJobLedger::write() {
 RunResult LedgerLauncher::run(const RunSpec& request) {
     if (!request.keepJobs) return inner_->run(request);
     RunSpec recorded = request;
-    recorded.started = [ledger = ledger_, also = request.started](int pid, double deadlineSeconds) {
-        ledger->recordRunning(pid, deadlineSeconds);
+    const std::string token = ledger_->recordStarting();
+    recorded.environment[BackgroundJobLedger::kTokenVariable] = token;
+    bool confirmed = false;
+    recorded.started = [&confirmed, &token, ledger = ledger_, also = request.started](int pid, double deadlineSeconds) {
+        ledger->recordRunning(pid, deadlineSeconds, token);
+        confirmed = true;
         if (also) also(pid, deadlineSeconds);
     };
     RunResult result = inner_->run(recorded);
+    if (!confirmed) ledger_->forgetStarting(token);
     if (result.jobs) {
         result.jobs = ledger_->hold(std::move(result.jobs), result.pid);
     } else if (result.pid > 0) {

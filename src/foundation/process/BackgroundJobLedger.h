@@ -14,12 +14,18 @@
 // group has never been empty since, so a pid reused meanwhile is never
 // touched. Every change rewrites the file whole
 // (temporary file, rename), so a crash leaves the old record or the new one.
+//
+// A run is put on record before it starts, as a token it carries in its
+// environment (and so do the jobs it starts), and confirmed by its group once
+// it runs: a death between the start and the confirmation leaves the token,
+// and the next launch ends every process that carries it.
 #include <sys/types.h>
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,9 +50,16 @@ public:
     // Records the group `group` (whose leader has exited) and hands back jobs
     // that drop the record when ended.
     std::shared_ptr<BackgroundJobs> hold(std::shared_ptr<BackgroundJobs> jobs, pid_t group);
-    // A run that will keep its jobs has started as the leader of `group`;
-    // recorded until hold() or forgetRunning().
-    void recordRunning(pid_t group, double deadlineSeconds);
+    // The variable a run's token is handed to it in.
+    static constexpr const char* kTokenVariable = "VELMORA_JOB_TOKEN";
+    // A run that will keep its jobs is about to start: on record at once, by
+    // the token returned, until recordRunning() or forgetRunning().
+    std::string recordStarting();
+    // That run has started as the leader of `group`; recorded by its group
+    // until hold() or forgetRunning().
+    void recordRunning(pid_t group, double deadlineSeconds, const std::string& token);
+    // It failed to start.
+    void forgetStarting(const std::string& token);
     // That run ended and left nothing to hold.
     void forgetRunning(pid_t group);
     std::string filePath() const;
@@ -62,6 +75,8 @@ private:
     std::mutex mutex_;
     std::map<pid_t, std::vector<ProcessIdentity>> groups_;
     std::map<pid_t, RunningJobGroup> running_;
+    std::set<std::string> starting_;
+    std::uint64_t nextToken_ = 0;
 };
 
 // Records the jobs of every run that keeps them.

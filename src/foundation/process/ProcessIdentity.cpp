@@ -6,12 +6,14 @@
 #include <sys/proc.h>
 #include <sys/sysctl.h>
 
+#include <cstring>
 #include <vector>
 #else
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <sstream>
@@ -71,6 +73,44 @@ std::vector<ProcessIdentity> processGroupMembers(pid_t group) {
     if (group <= 0) return members;
     for (const auto& info : processes(KERN_PROC_PGRP, group)) members.push_back(fromKinfo(info));
     return members;
+}
+
+namespace {
+
+// KERN_PROCARGS2 answers argc, the executable's path, padding, the arguments
+// and then the environment, each NUL-terminated.
+bool environmentHolds(pid_t pid, const std::string& entry) {
+    int name[3] = {CTL_KERN, KERN_PROCARGS2, pid};
+    int maximum = 0;
+    size_t size = sizeof maximum;
+    int argmax[2] = {CTL_KERN, KERN_ARGMAX};
+    if (::sysctl(argmax, 2, &maximum, &size, nullptr, 0) != 0 || maximum <= 0) return false;
+    std::vector<char> buffer(static_cast<size_t>(maximum));
+    size = buffer.size();
+    if (::sysctl(name, 3, buffer.data(), &size, nullptr, 0) != 0 || size < sizeof(int)) return false;
+    int argc = 0;
+    std::memcpy(&argc, buffer.data(), sizeof argc);
+    size_t at = sizeof argc;
+    while (at < size && buffer[at] != '\0') ++at;  // the executable's path
+    while (at < size && buffer[at] == '\0') ++at;
+    for (int skipped = 0; skipped < argc && at < size; ++skipped) at += std::strlen(buffer.data() + at) + 1;
+    while (at < size && buffer[at] != '\0') {
+        const char* value = buffer.data() + at;
+        const size_t length = ::strnlen(value, size - at);
+        if (entry.size() == length && entry.compare(0, length, value, length) == 0) return true;
+        at += length + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<ProcessIdentity> processesWithEnvironmentEntry(const std::string& entry) {
+    std::vector<ProcessIdentity> found;
+    for (const auto& info : processes(KERN_PROC_ALL, 0)) {
+        if (info.kp_proc.p_pid > 0 && environmentHolds(info.kp_proc.p_pid, entry)) found.push_back(fromKinfo(info));
+    }
+    return found;
 }
 
 #else
@@ -144,6 +184,32 @@ std::vector<ProcessIdentity> processGroupMembers(pid_t group) {
         if (identity && identity->group == group) members.push_back(*identity);
     }
     return members;
+}
+
+std::vector<ProcessIdentity> processesWithEnvironmentEntry(const std::string& entry) {
+    std::vector<ProcessIdentity> found;
+    for (pid_t pid : processIds()) {
+        const int fd = ::open(("/proc/" + std::to_string(pid) + "/environ").c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        std::string text;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+        bool holds = false;
+        for (std::size_t at = 0; at < text.size() && !holds;) {
+            const auto end = std::min(text.find('\0', at), text.size());
+            holds = text.compare(at, end - at, entry) == 0;
+            at = end + 1;
+        }
+        if (!holds) continue;
+        if (const auto identity = identifyProcess(pid)) found.push_back(*identity);
+    }
+    return found;
 }
 
 #endif

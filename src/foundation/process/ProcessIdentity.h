@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -26,5 +27,8 @@ std::optional<ProcessIdentity> identifyProcess(pid_t pid);
 std::vector<pid_t> processIds();
 // The live processes whose process group is `group`.
 std::vector<ProcessIdentity> processGroupMembers(pid_t group);
+// The live processes whose environment holds `entry` ("NAME=value") exactly.
+// Only processes this user may inspect are seen.
+std::vector<ProcessIdentity> processesWithEnvironmentEntry(const std::string& entry);
 
 }  // namespace velmora

@@ -4,10 +4,13 @@
 #include "foundation/process/BackgroundJobLedger.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -120,6 +123,58 @@ TEST(BackgroundJobLedger, ALaunchEndsOnlyTheJobsOfRunsThatAreGone) {
     }
     EXPECT_TRUE(eventually([&] { return !processRunning(live.job); }));
     live.result.jobs->end();
+}
+
+// Stands in for a launcher that dies between starting a child and hearing
+// of it: it looks at the record the moment it is asked to start, then starts
+// the child and never reports it.
+class DiesBeforeConfirming final : public ProcessLauncher {
+public:
+    DiesBeforeConfirming(std::shared_ptr<ProcessLauncher> inner, std::string ledgerFile)
+        : inner_(std::move(inner)), ledgerFile_(std::move(ledgerFile)) {}
+    RunResult run(const RunSpec& request) override {
+        std::ifstream file(ledgerFile_);
+        recordAtStart.assign(std::istreambuf_iterator<char>(file), {});
+        token = request.environment.at(BackgroundJobLedger::kTokenVariable);
+        RunSpec unreported = request;
+        unreported.started = nullptr;
+        unreported.wait = false;
+        return inner_->run(unreported);
+    }
+    std::string recordAtStart;
+    std::string token;
+
+private:
+    std::shared_ptr<ProcessLauncher> inner_;
+    std::string ledgerFile_;
+};
+
+TEST(BackgroundJobLedger, ARunIsOnRecordBeforeItStartsSoADeathBeforeItIsConfirmedLosesNothing) {
+    testing::TempFolder folder;
+    const std::string ledgerFolder = folder / "jobs";
+    auto diagnostics = std::make_shared<CapturingDiagnostics>();
+    auto posix = std::make_shared<PosixProcessLauncher>(LauncherOptions{}, diagnostics);
+    auto dying = BackgroundJobLedger::create(ledgerFolder, diagnostics);
+    auto inner = std::make_shared<DiesBeforeConfirming>(posix, dying->filePath());
+    LedgerLauncher launcher(inner, dying);
+
+    RunSpec loop;
+    loop.program = "/bin/sh";
+    loop.arguments = {"-c", "(while true; do sleep 1; done) & wait"};
+    loop.keepJobs = true;
+    const RunResult started = launcher.run(loop);
+    ASSERT_GT(started.pid, 0);
+    EXPECT_NE(inner->recordAtStart.find("starting " + inner->token + "\n"), std::string::npos)
+        << "on record before the start: " << inner->recordAtStart;
+
+    // The owner is gone (an owner line no live process matches), its run never confirmed.
+    folder.write("jobs/4242.jobs", "owner 999999 1\nstarting " + inner->token + "\nstarting 1-1-1\n");
+    std::filesystem::remove(dying->filePath());
+    EXPECT_EQ(BackgroundJobLedger::create(ledgerFolder, diagnostics)->endLeftovers(), 1);
+    EXPECT_TRUE(eventually([&] { return !processRunning(started.pid); }));
+    EXPECT_TRUE(processGroupMembers(started.pid).empty()) << "the loop it started is ended with it";
+    ::kill(-started.pid, SIGKILL);  // when the test fails, nothing is left running
+    ::waitpid(started.pid, nullptr, 0);
 }
 
 }  // namespace
