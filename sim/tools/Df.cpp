@@ -4,6 +4,14 @@
 // /Volumes or the machine's Volumes folder outlives its volume: a path of an
 // unplugged disk is "No such file or directory", even when the folder the
 // volume was mounted on is still there.
+//
+// On an APFS system (macOS 10.15 and later) the system volume is a sealed,
+// read-only snapshot, and the user's folders live on the data volume, reached
+// through the firmlinks Apple lists in /usr/share/firmlinks (/Users, /private,
+// /opt, /cores, /usr/local) and the /var and /tmp links into /private. df
+// reports the volume that holds the file, so a home path answers the data
+// volume, as the sample df_apple-silicon_all-volumes.txt shows it mounted
+// (/dev/disk3s5 on /System/Volumes/Data).
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -103,6 +111,25 @@ Row fallbackSystemRow() {
     return row;
 }
 
+const char* const kDataVolumeRoots[] = {"/Users", "/private", "/var", "/tmp", "/opt", "/cores", "/usr/local"};
+
+bool onDataVolume(const std::string& path) {
+    for (const char* root : kDataVolumeRoots) {
+        if (path == root || text::startsWith(path, std::string(root) + "/")) return true;
+    }
+    return false;
+}
+
+// The volume mounted where the data volume is; absent on a system without one.
+std::optional<DiskTarget> dataVolume(const MachineState& state) {
+    for (const auto& disk : state.disks) {
+        for (const auto& volume : disk.volumes) {
+            if (volume.mountPoint == std::string("/System/Volumes/Data")) return DiskTarget{&disk, &volume};
+        }
+    }
+    return std::nullopt;
+}
+
 bool onSystemVolume(const std::string& path) {
     if (path == "/") return true;
     for (const char* root : kMacRoots) {
@@ -165,7 +192,8 @@ int runDf(ToolContext& ctx, const ToolArguments& args) {
             rows.push_back(rowFor(*volume->disk, *volume->volume));
         } else if (!underSimulatedVolume && !onUnmountedVolume(path, ctx.machine().volumesFolder()) &&
                    (onSystemVolume(path) || (exists(path) && path[0] == '/'))) {
-            auto system = systemVolume(state);
+            auto system = onDataVolume(path) ? dataVolume(state) : std::nullopt;
+            if (!system) system = systemVolume(state);
             rows.push_back(system ? rowFor(*system->disk, *system->volume) : fallbackSystemRow());
         } else {
             ctx.err += "df: " + path + ": No such file or directory\n";

@@ -117,6 +117,8 @@ TEST_F(SystemToolsTest, DfNamesTheDeviceOfAPath) {
         {bundle, 0, "/dev/disk4s2"},
         {"/Applications/Safari.app", 0, "/dev/disk3s1s1"},
         {"/System/Volumes/Data/Users/someone", 0, "/dev/disk3s5"},
+        {"/Users/someone/Library/Application Support", 0, "/dev/disk3s5"},  // the home lies on the data volume
+        {"/tmp", 0, "/dev/disk3s5"},
         {dir() + "/Volumes/Velmora SSD/Missing.app", 1, ""},
         {"/Volumes/Velmora SSD/Tool.app", 1, ""},  // the Mac path of a volume the machine keeps elsewhere
         {"640 /Applications/Safari.app/Contents/MacOS/Safari", 1, ""},
