@@ -1,8 +1,9 @@
 // pmset: settings and assertions are readable by anyone; changing anything
-// needs root, which a standard user does not have. As pmset's published
-// source does, a settings change by a standard user is refused on standard
-// output with exit status 0, and an unknown setting name gets the usage text
-// on standard output and exit status 1, for root too.
+// needs root, which a standard user does not have. As Apple's pmset.c
+// (PowerManagement) does when IOPMSetPMPreferences answers "not privileged",
+// a settings change by a standard user is refused on standard output
+// ("'%s' must be run as root...") with exit status 1; an unknown setting name
+// gets the usage text on standard output and exit status 1, for root too.
 #include <cstdio>
 #include <map>
 #include <set>
@@ -131,7 +132,7 @@ int runPmset(ToolContext& ctx, const ToolArguments& args) {
     }
     if (!ctx.state().userIsAdmin) {
         ctx.out += refusal(ctx);
-        return 0;
+        return 1;
     }
     ctx.update([&](MachineState& s) {
         for (const auto& [name, value] : changes) s.pmset[name] = value;

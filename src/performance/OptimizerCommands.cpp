@@ -153,8 +153,8 @@ void OptimizerCommands::applyAggressivePowerSettings() const {
         line("⚠️ Power management access olmadığından güç koruması atlandı");
         return;
     }
-    // pmset refuses a standard user on standard output and still exits 0, so
-    // the output decides, not the status alone.
+    // pmset refuses a standard user on standard output; the output is read as
+    // well as the status, since its one-shot commands refuse and still exit 0.
     RunSpec disableSleep = runOf("/usr/bin/pmset", {"-b", "disablesleep", "1"});
     disableSleep.output = OutputWiring::pipe;
     disableSleep.error = ErrorWiring::nullDevice;

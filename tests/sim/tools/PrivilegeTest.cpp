@@ -22,10 +22,10 @@ protected:
         std::string ssd = dir() + "/Volumes/Velmora SSD";
         std::string archive = dir() + "/Volumes/Archive";
         return {
-            // pmset refuses on standard output and reports success.
-            {"pmset", {"-a", "disksleep", "0"}, 0, "", [](const MachineState& s) { return s.pmset.at("disksleep") == "0"; },
+            // pmset refuses on standard output, and exits 1.
+            {"pmset", {"-a", "disksleep", "0"}, 1, "", [](const MachineState& s) { return s.pmset.at("disksleep") == "0"; },
              "'pmset' must be run as root...\n"},
-            {"pmset", {"-b", "disablesleep", "1"}, 0, "",
+            {"pmset", {"-b", "disablesleep", "1"}, 1, "",
              [](const MachineState& s) { return s.pmset.count("disablesleep") && s.pmset.at("disablesleep") == "1"; },
              "'pmset' must be run as root...\n"},
             // sysctl prints the old value before it tries.
@@ -124,7 +124,7 @@ TEST_F(PrivilegeTest, PmsetReadsWorkForEveryone) {
 
 TEST_F(PrivilegeTest, RefusalEchoesTheProgramPathOfAnAbsoluteStart) {
     auto r = runLinked("usr/bin/pmset", {"-b", "disablesleep", "1"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.output, "'/usr/bin/pmset' must be run as root...\n");
 }
 
