@@ -4,6 +4,7 @@
 #include "foundation/process/BackgroundJobLedger.h"
 #include "sim/services/SimAlerts.h"
 #include "sim/services/SimAppleScriptRunner.h"
+#include "sim/services/SimJobJournal.h"
 #include "sim/services/SimNotificationCenter.h"
 #include "sim/services/SimPowerAssertions.h"
 #include "sim/services/SimProcessInspector.h"
@@ -30,8 +31,8 @@ Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Sc
     // before it could end them left behind.
     auto jobs = BackgroundJobLedger::create(dir + "/.velmora-sim/jobs", diagnostics);
     jobs->endLeftovers();
-    platform.processes =
-        std::make_shared<LedgerLauncher>(std::make_shared<PosixProcessLauncher>(launcher, diagnostics), jobs);
+    platform.processes = std::make_shared<JournalingJobsLauncher>(
+        std::make_shared<LedgerLauncher>(std::make_shared<PosixProcessLauncher>(launcher, diagnostics), jobs), machine);
     platform.power = std::make_shared<SimPowerAssertions>(machine, options.clock);
     platform.workspace = std::make_shared<SimWorkspace>(machine);
     platform.appleScript = std::make_shared<SimAppleScriptRunner>(machine);

@@ -120,6 +120,11 @@ protected:
         auto lines = journal();
         return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
     }
+    std::size_t journalCountStartingWith(const std::string& start) {
+        auto lines = journal();
+        return static_cast<std::size_t>(
+            std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; }));
+    }
     std::size_t logged(const std::string& line) const { return diagnostics_->count(line); }
     // The default machine has one RTL9210B-CG bridge; this makes two of them
     // detected. The tree shows four matching lines per device, so the
@@ -290,6 +295,9 @@ TEST_F(StabilizerSim, RealtekPollingLoopsBelongToTheStabilizer) {
     virtual_->runUntilIdle();
     ASSERT_EQ(logged("🔋 RTL9210B Advanced Power Management for RTL9210B-CG"), 2u);
     EXPECT_EQ(pollingLoopGroups(mac_.dir()).size(), 2u);
+    EXPECT_EQ(journalCountStartingWith("(background) /bin/sh -c "), 2u) << "each loop is in the journal";
+    // Each chip's script asks system_profiler in the background; its runs are journalled too.
+    EXPECT_TRUE(eventually([&] { return journalCount("system_profiler SPUSBDataType") >= 2; }, 5s));
     virtual_->advance(250.0);  // two keep-alive passes
     EXPECT_EQ(pollingLoopGroups(mac_.dir()).size(), 2u);
 
