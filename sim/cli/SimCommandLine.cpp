@@ -177,6 +177,21 @@ std::string displayArgument(const std::string& arg) {
         }
     }
     if (plain) return arg;
+    // A script of several lines stays on the entry's one line, as a shell's
+    // $'…' would spell it.
+    if (arg.find('\n') != std::string::npos) {
+        std::string escaped = "$'";
+        for (char c : arg) {
+            if (c == '\n') {
+                escaped += "\\n";
+            } else if (c == '\'' || c == '\\') {
+                escaped += std::string("\\") + c;
+            } else {
+                escaped += c;
+            }
+        }
+        return escaped + "'";
+    }
     std::string quoted = "'";
     for (char c : arg) {
         if (c == '\'') {
