@@ -10,6 +10,7 @@
 
 #include "app/Frontend.h"
 #include "host/HostPlatform.h"
+#include "host/WindowProgram.h"
 #include "app/root/LaunchOptions.h"
 #include "app/root/StopSignals.h"
 #include "app/root/VelmoraApp.h"
@@ -23,6 +24,14 @@ int main(int argc, char** argv) {
         return usage->status;
     }
     const auto& options = std::get<velmora::LaunchOptions>(parsed);
+    std::string noWindow;
+#ifdef VELMORA_WINDOW_PROGRAM
+    // Before any thread, signal mask or file: the window program starts afresh.
+    if (!options.headless) {
+        noWindow = velmora::missingDisplay();
+        if (noWindow.empty()) noWindow = velmora::handOverToWindowProgram(VELMORA_WINDOW_PROGRAM, argv);
+    }
+#endif
 
     velmora::StopSignals signals;  // before any thread starts
     auto scheduler = velmora::RealScheduler::create();
@@ -34,8 +43,8 @@ int main(int argc, char** argv) {
     }
     std::shared_ptr<velmora::Frontend> frontend;
     if (!options.headless) {
-        std::string whyNot;
-        frontend = velmora::makeWindowFrontend(argc, argv, scheduler, whyNot);
+        std::string whyNot = noWindow;
+        if (whyNot.empty()) frontend = velmora::makeWindowFrontend(argc, argv, scheduler, whyNot);
         if (!frontend) diagnostics->line("🖥️ No window, running headless: " + whyNot);
     }
     if (!frontend) frontend = velmora::makeHeadlessFrontend(scheduler);

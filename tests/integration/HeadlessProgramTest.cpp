@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <set>
 #include <sstream>
@@ -267,6 +268,33 @@ TEST_F(HeadlessProgram, WithoutAMachineItMakesADefaultOneAndReusesIt) {
         ASSERT_EQ(velmora.waitForExit(20s), 0);
         EXPECT_TRUE(velmora.printed(line + expected)) << velmora.lines().front();
         EXPECT_TRUE(velmora.printed("Performans optimizasyonu durduruldu"));
+    }
+}
+
+// A run without a window, asked for or for want of a display, never maps the
+// window's toolkit: it is most of a headless run's memory.
+TEST_F(HeadlessProgram, ARunWithoutAWindowLoadsNoWindowLibraries) {
+    const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string noWindowLine;
+    };
+    const std::vector<Case> cases = {
+        {{"--headless"}, ""},
+        {{}, "🖥️ No window, running headless: no display (DISPLAY and WAYLAND_DISPLAY are not set)"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"--machine", mac_.dir(), "--seconds", "4"});
+        Program velmora(mac_.scratch() + "/nowindow.txt", arguments, noDisplay);
+        ASSERT_TRUE(eventually([&] { return velmora.printed("🚀 Velmora başlatıldı"); }, 20s));
+        std::ifstream maps("/proc/" + std::to_string(velmora.pid()) + "/maps");
+        const std::string mapped((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(mapped.find("libQt6"), std::string::npos) << c.noWindowLine;
+        if (!c.noWindowLine.empty()) {
+            EXPECT_TRUE(velmora.printed(c.noWindowLine));
+        }
+        EXPECT_EQ(velmora.waitForExit(20s), 0);
     }
 }
 
