@@ -21,6 +21,7 @@
 #include "app/root/HeadlessWindowHost.h"
 #include "disks/DiskMonitor.h"
 #include "foundation/dispatch/VirtualScheduler.h"
+#include "foundation/process/SharedQueries.h"
 #include "foundation/plist/PlistReader.h"
 #include "sim/life/LifeLauncher.h"
 #include "sim/life/LifeScheduler.h"
@@ -139,7 +140,10 @@ void LifeRun::launch() {
     };
     platformOptions.clock = virtualClock;
     platformOptions.random = std::make_shared<RandomSource>(options_.seed + static_cast<std::uint64_t>(figures_.launches));
-    auto diagnostics = std::make_shared<TrailDiagnostics>([this](const std::string& line) { event("  | " + line); });
+    auto diagnostics = std::make_shared<TrailDiagnostics>([this](const std::string& line) {
+        event("  | " + line);
+        if (options_.published) options_.published->push_back(line);
+    });
     program->platform = sim::makeSimulatedPlatform(options_.dir, program->recording, diagnostics, platformOptions);
     program->launcher = std::make_shared<LifeLauncher>(program->platform.processes, options_.timeScale,
                                                        kDefaultDeadlineSeconds, [weakScheduler] {
@@ -157,6 +161,9 @@ void LifeRun::launch() {
                                                        diagnostics, platformOptions.launcher.outputCapBytes,
                                                        options_.inProcessTools);
     program->platform.processes = program->launcher;
+    if (options_.sharedQueries) {
+        program->platform.processes = std::make_shared<SharedQueries>(program->launcher, 1.0, virtualClock);
+    }
     program->systemMonitor = SharedSystemMonitor::create(program->platform);
     auto windows = MainWindowController::create(std::make_shared<HeadlessWindowHost>(),
                                                 [] { return std::shared_ptr<RootView>(); });
@@ -575,6 +582,15 @@ Observation LifeRun::observe(bool quiet) {
 }
 
 bool LifeRun::check(const Observation& observation, const Step& step) {
+    if (options_.published) {
+        for (const auto& [monitor, disks] : observation.monitors) {
+            std::string listed = "disks of " + monitor + ":";
+            for (const auto& disk : disks) listed += " " + disk.id + (disk.marked ? "*" : "");
+            options_.published->push_back(listed);
+        }
+        for (const auto& [title, body] : observation.newNotifications)
+            options_.published->push_back("notification: " + title + " / " + body);
+    }
     for (const auto& checker : checkers()) {
         ++figures_.checks;
         if (auto violation = checker.check(observation)) {

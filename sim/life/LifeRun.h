@@ -31,6 +31,12 @@ struct LifeOptions {
     // false: every tool run is a real process too (to compare the two).
     bool inProcessTools = true;
     bool verbose = false;  // every event on standard output
+    // Identical read-only queries shared among their owners, as the program
+    // on a Mac or on the simulated Mac shares them.
+    bool sharedQueries = false;
+    // When set: what the program published, in order (its diagnostic lines,
+    // and at each check every monitor's disk list and the new notifications).
+    std::vector<std::string>* published = nullptr;
     std::ostream* report = nullptr;  // violations and progress; null: standard output
 };
 

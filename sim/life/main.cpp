@@ -1,4 +1,4 @@
-// velmora-life DIR --seed S --hours H [--faults LIST] [--scale F] [--real-tools] [--verbose]
+// velmora-life DIR --seed S --hours H [--faults LIST] [--scale F] [--real-tools] [--shared-queries] [--verbose]
 // One seeded simulated life of the program against a fresh simulated Mac in
 // DIR; exits 0 when every invariant held, 1 after the first violation.
 #include <fcntl.h>
@@ -55,7 +55,7 @@ private:
 
 int usage() {
     std::cerr << "usage: velmora-life DIR --seed S --hours H [--faults hang,slow,fail,garble,missing,truncate,nonUTF8,huge|none] [--scale F] "
-                 "[--real-tools] [--verbose]\n";
+                 "[--real-tools] [--shared-queries] [--verbose]\n";
     return 64;
 }
 
@@ -87,6 +87,8 @@ int main(int argc, char** argv) {
                 options.inProcessTools = false;
             } else if (arg == "--verbose") {
                 options.verbose = true;
+            } else if (arg == "--shared-queries") {
+                options.sharedQueries = true;
             } else if (!arg.empty() && arg[0] != '-' && options.dir.empty()) {
                 options.dir = arg;
             } else {
