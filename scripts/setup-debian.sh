@@ -20,6 +20,8 @@ packages=(
   qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qtquick-templates
   fonts-noto-color-emoji
   xvfb xauth trayer
+  # scripts/measure hides the window with it.
+  xdotool
 )
 
 missing=()
