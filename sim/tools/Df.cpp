@@ -90,14 +90,16 @@ std::string render(const std::vector<Row>& rows) {
     return out;
 }
 
-std::optional<DiskTarget> systemVolume(const MachineState& state) {
+std::optional<DiskTarget> volumeMountedOn(const MachineState& state, const std::string& mountPoint) {
     for (const auto& disk : state.disks) {
         for (const auto& volume : disk.volumes) {
-            if (volume.mountPoint == std::string("/")) return DiskTarget{&disk, &volume};
+            if (volume.mountPoint == mountPoint) return DiskTarget{&disk, &volume};
         }
     }
     return std::nullopt;
 }
+
+std::optional<DiskTarget> systemVolume(const MachineState& state) { return volumeMountedOn(state, "/"); }
 
 Row fallbackSystemRow() {
     Row row;
@@ -120,15 +122,6 @@ bool onDataVolume(const std::string& path) {
     return false;
 }
 
-// The volume mounted where the data volume is; absent on a system without one.
-std::optional<DiskTarget> dataVolume(const MachineState& state) {
-    for (const auto& disk : state.disks) {
-        for (const auto& volume : disk.volumes) {
-            if (volume.mountPoint == std::string("/System/Volumes/Data")) return DiskTarget{&disk, &volume};
-        }
-    }
-    return std::nullopt;
-}
 
 bool onSystemVolume(const std::string& path) {
     if (path == "/") return true;
@@ -192,7 +185,8 @@ int runDf(ToolContext& ctx, const ToolArguments& args) {
             rows.push_back(rowFor(*volume->disk, *volume->volume));
         } else if (!underSimulatedVolume && !onUnmountedVolume(path, ctx.machine().volumesFolder()) &&
                    (onSystemVolume(path) || (exists(path) && path[0] == '/'))) {
-            auto system = onDataVolume(path) ? dataVolume(state) : std::nullopt;
+            // Absent on a system without a data volume.
+            auto system = onDataVolume(path) ? volumeMountedOn(state, "/System/Volumes/Data") : std::nullopt;
             if (!system) system = systemVolume(state);
             rows.push_back(system ? rowFor(*system->disk, *system->volume) : fallbackSystemRow());
         } else {
