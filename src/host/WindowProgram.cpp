@@ -16,11 +16,17 @@ bool isSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
+// Only built where the window is a program of its own, which is off a Mac.
 std::string besideThisProgram(const std::string& name) {
+#ifdef __linux__
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error || self.empty()) return {};
     return (self.parent_path() / name).string();
+#else
+    (void)name;
+    return {};
+#endif
 }
 
 }  // namespace
