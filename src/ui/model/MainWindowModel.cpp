@@ -11,13 +11,19 @@
 #include "disks/InternalDiskMarker.h"
 #include "performance/PerformanceOptimizer.h"
 #include "stabilizer/AutomaticUSBStabilizer.h"
+#include "stabilizer/StabilizerHistory.h"
 #include "system/SharedSystemMonitor.h"
 
 namespace velmora {
 
 std::shared_ptr<MainWindowModel> MainWindowModel::create(Platform platform,
                                                          std::shared_ptr<SharedSystemMonitor> systemMonitor) {
+    // The delegate's group records what happens to the disks; the window's
+    // own monitor and optimizer would record each of those a second time, so
+    // only its stabilizer, which the delegate lacks, feeds the history.
+    auto history = std::exchange(platform.history, nullptr);
     std::shared_ptr<MainWindowModel> model(new MainWindowModel(std::move(platform), std::move(systemMonitor)));
+    recordStabilizerHistory(*model->automaticStabilizer, std::move(history), model->platform_.scheduler);
     model->followChanges();
     return model;
 }
