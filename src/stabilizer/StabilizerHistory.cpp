@@ -16,6 +16,16 @@ HistoryEvent machineEvent(HistoryKind kind, std::string name, std::string detail
     return event;
 }
 
+// The parser keeps the device tree's whole assignment ("idVendor\" = 3034");
+// the history wants the number.
+std::string idNumber(const std::string& field) {
+    const auto equals = field.rfind('=');
+    std::string value = equals == std::string::npos ? field : field.substr(equals + 1);
+    const auto first = value.find_first_not_of(" \t\"");
+    const auto last = value.find_last_not_of(" \t\"");
+    return first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
+}
+
 }  // namespace
 
 void recordStabilizerHistory(AutomaticUSBStabilizer& stabilizer, std::shared_ptr<HistoryRecorder> history,
@@ -41,8 +51,8 @@ void recordStabilizerHistory(AutomaticUSBStabilizer& stabilizer, std::shared_ptr
             if (!controller.hasKnownIssues) continue;
             if (!seen->emplace(controller.deviceName, controller.vendorID, controller.productID).second) continue;
             history->record(machineEvent(HistoryKind::bridgeChip, controller.deviceName,
-                                         controller.controllerType + " (" + controller.vendorID + ":" +
-                                             controller.productID + ")",
+                                         controller.controllerType + " (" + idNumber(controller.vendorID) + ":" +
+                                             idNumber(controller.productID) + ")",
                                          *scheduler));
         }
     });
