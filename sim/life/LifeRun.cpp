@@ -22,6 +22,9 @@
 #include "disks/DiskMonitor.h"
 #include "foundation/dispatch/VirtualScheduler.h"
 #include "foundation/plist/PlistReader.h"
+#include "history/store/HistoryWriter.h"
+#include "history/store/ProgramVersion.h"
+#include "sim/life/LifeHistory.h"
 #include "sim/life/LifeLauncher.h"
 #include "sim/life/LifeScheduler.h"
 #include "sim/services/SimPlatform.h"
@@ -102,6 +105,8 @@ struct LifeRun::Program {
     std::shared_ptr<SharedSystemMonitor> systemMonitor;
     std::shared_ptr<AppDelegate> delegate;
     std::shared_ptr<MainWindowModel> model;
+    std::shared_ptr<HistoryWriter> history;
+    std::shared_ptr<KeptHistory> keptHistory;
 };
 
 std::ostream& LifeRun::out() { return options_.report ? *options_.report : std::cout; }
@@ -157,6 +162,12 @@ void LifeRun::launch() {
                                                        diagnostics, platformOptions.launcher.outputCapBytes,
                                                        options_.inProcessTools);
     program->platform.processes = program->launcher;
+    program->history = HistoryWriter::create(program->recording, sim::historyFileFor(options_.dir), programVersion(),
+                                             diagnostics);
+    program->history->start();
+    program->keptHistory = std::make_shared<KeptHistory>(program->history);
+    program->platform.history = program->keptHistory;
+    historyToCheck_ = !owedHistory_.empty();
     program->systemMonitor = SharedSystemMonitor::create(program->platform);
     auto windows = MainWindowController::create(std::make_shared<HeadlessWindowHost>(),
                                                 [] { return std::shared_ptr<RootView>(); });
@@ -176,6 +187,7 @@ void LifeRun::quit() {
     advance(1);
     // As the process would end: the queues' work is dropped with the scheduler.
     auto scheduler = program_->scheduler;
+    owedHistory_ = program_->keptHistory->handed();
     program_.reset();
     clock_ = secondsSinceEpoch(scheduler->now());
     scheduler.reset();
@@ -198,6 +210,12 @@ void LifeRun::kill() {
     });
     auto scheduler = program_->scheduler;
     clock_ = secondsSinceEpoch(scheduler->now());
+    // What the last second before the kill handed over may be lost; the rest is owed.
+    owedHistory_.clear();
+    const Date lossFrom = addSeconds(scheduler->now(), -1.0);
+    for (auto& e : program_->keptHistory->handed())
+        if (e.time < lossFrom) owedHistory_.push_back(std::move(e));
+    program_->history->abandon();
     program_.reset();
     scheduler.reset();
     leftByKill_ = machineProcesses();
@@ -553,6 +571,11 @@ Observation LifeRun::observe(bool quiet) {
         o.newNotifications.emplace_back(state.notifications[i].title, state.notifications[i].body);
     notificationsPending_ = state.notifications.size();
 
+    if (program_ && historyToCheck_) {
+        historyToCheck_ = false;
+        o.historyMissing = historyMissing(owedHistory_, sim::historyFileFor(options_.dir));
+        owedHistory_.clear();
+    }
     if (!program_) {
         o.leftProcesses = leftAfterQuit_;
     } else if (!leftByKill_.empty()) {
