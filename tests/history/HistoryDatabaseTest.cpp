@@ -171,10 +171,14 @@ TEST(HistoryDatabase, QueriesSelectByIdentityOrNameAndByTimeWithNamesTakenAsValu
         {hostile, -1, -1, {30}},
         {"Nobody", -1, -1, {}},
     };
+    // The window's own question: one identity, through the index.
+    HistoryQuery exact;
+    exact.disk = "usb:SER1";
+    EXPECT_EQ(db->events(exact).value().size(), 2u);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.disk);
         HistoryQuery query;
-        if (!c.disk.empty()) query.disk = c.disk;
+        if (!c.disk.empty()) query.nameOrDisk = c.disk;
         if (c.since >= 0) query.since = addSeconds(start, c.since);
         if (c.until >= 0) query.until = addSeconds(start, c.until);
         const auto found = db->events(query).value();

@@ -50,7 +50,7 @@ int runHistoryExport(const HistoryCommandOptions& options, const std::string& pa
         return 1;
     }
     HistoryQuery query;
-    query.disk = options.disk;
+    query.nameOrDisk = options.disk;
     if (options.since) query.since = parseUtcDate(*options.since);
     const auto events = database->events(query, &error);
     if (!events) {

@@ -236,9 +236,13 @@ std::vector<std::string> HistoryDatabase::identitiesNamed(const std::string& nam
 std::optional<std::vector<HistoryEvent>> HistoryDatabase::events(const HistoryQuery& query, std::string* error) const {
     std::string sql = "SELECT time, disk, disk_name, kind, detail, value, version FROM events WHERE time >= ?1 AND time < ?2";
     std::vector<std::string> disks;
-    if (query.disk) {
-        disks = identitiesNamed(*query.disk);
-        if (std::find(disks.begin(), disks.end(), *query.disk) == disks.end()) disks.push_back(*query.disk);
+    if (query.disk) disks.push_back(*query.disk);
+    if (query.nameOrDisk) {
+        // Reads every row once; fine for an export, not for the window.
+        for (auto& named : identitiesNamed(*query.nameOrDisk)) disks.push_back(std::move(named));
+        disks.push_back(*query.nameOrDisk);
+    }
+    if (query.disk || query.nameOrDisk) {
         sql += " AND disk IN (";
         for (std::size_t i = 0; i < disks.size(); ++i) sql += (i ? ",?" : "?") + std::to_string(i + 3);
         sql += ")";

@@ -25,7 +25,8 @@ struct HistoryLimits {
 };
 
 struct HistoryQuery {
-    std::optional<std::string> disk;  // an identity, or a media name (every identity that had it)
+    std::optional<std::string> disk;      // one identity: what the window asks, through the index
+    std::optional<std::string> nameOrDisk;  // a media name (every identity that had it) or an identity
     std::optional<Date> since;
     std::optional<Date> until;
 };
