@@ -167,6 +167,7 @@ void LifeRun::launch() {
     program->history->start();
     program->keptHistory = std::make_shared<KeptHistory>(program->history);
     program->platform.history = program->keptHistory;
+    program->platform.historySource = program->history;
     historyToCheck_ = !owedHistory_.empty();
     program->systemMonitor = SharedSystemMonitor::create(program->platform);
     auto windows = MainWindowController::create(std::make_shared<HeadlessWindowHost>(),

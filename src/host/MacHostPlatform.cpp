@@ -29,6 +29,7 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     if (const auto file = hostHistoryFile(std::nullopt, ignored)) {
         auto history = HistoryWriter::create(platform.scheduler, *file, programVersion(), platform.diagnostics);
         history->start();
+        platform.historySource = history;
         platform.history = std::move(history);
     }
     return platform;

@@ -113,6 +113,7 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     auto platform = withSharedQueries(sim::makeSimulatedPlatform(dir, std::move(scheduler), std::move(diagnostics), simOptions));
     auto history = HistoryWriter::create(platform.scheduler, sim::historyFileFor(dir), programVersion(), platform.diagnostics);
     history->start();
+    platform.historySource = history;
     platform.history = std::move(history);
     return platform;
 }

@@ -12,6 +12,7 @@
 #include "foundation/random/RandomSource.h"
 #include "foundation/strings/StringTable.h"
 #include "history/record/HistoryRecorder.h"
+#include "history/record/HistorySource.h"
 #include "platform/Alerts.h"
 #include "platform/AppleScript.h"
 #include "platform/MainBundle.h"
@@ -38,6 +39,8 @@ struct Platform {
     std::shared_ptr<ProcessInspector> processInspector;
     // What happened to each disk; null where nothing is kept (most tests).
     std::shared_ptr<HistoryRecorder> history;
+    // Where the window reads it back; null where there is none.
+    std::shared_ptr<HistorySource> historySource;
 
     // The runners over `processes` and `diagnostics`.
     ShellRunner runner() const { return ShellRunner(processes, diagnostics); }

@@ -75,6 +75,24 @@ void HistoryWriter::record(HistoryEvent event) {
     pending_.push_back(std::move(event));
 }
 
+std::vector<HistoryEvent> HistoryWriter::eventsOf(const std::string& disk, Date since) {
+    std::lock_guard lock(readMutex_);
+    if (!reader_) {
+        std::string ignored;  // no file yet, or one the writer is about to move aside
+        reader_ = HistoryDatabase::openExisting(path_, ignored);
+        if (!reader_) return {};
+    }
+    HistoryQuery query;
+    query.disk = disk;
+    query.since = since;
+    auto found = reader_->events(query);
+    if (!found) {
+        reader_.reset();  // opened afresh next time, after a move aside say
+        return {};
+    }
+    return std::move(*found);
+}
+
 void HistoryWriter::queueRound() {
     {
         std::lock_guard lock(mutex_);

@@ -19,11 +19,14 @@
 #include "foundation/diagnostics/Diagnostics.h"
 #include "foundation/dispatch/Scheduler.h"
 #include "history/record/HistoryRecorder.h"
+#include "history/record/HistorySource.h"
 #include "history/store/HistoryDatabase.h"
 
 namespace velmora {
 
-class HistoryWriter final : public HistoryRecorder, public std::enable_shared_from_this<HistoryWriter> {
+class HistoryWriter final : public HistoryRecorder,
+                            public HistorySource,
+                            public std::enable_shared_from_this<HistoryWriter> {
 public:
     static constexpr double commitIntervalSeconds = 0.5;
     static constexpr double throughputSpacingSeconds = 60;
@@ -41,6 +44,11 @@ public:
     void record(HistoryEvent event) override;
     // The timer ends and one last round is queued.
     void stop();
+
+    // Any thread but the main one: through a connection of its own, so a
+    // read never waits behind a round (the log lets both go at once). What
+    // is still pending is not there yet.
+    std::vector<HistoryEvent> eventsOf(const std::string& disk, Date since) override;
 
     // As a killed process: what is pending is dropped and nothing more is
     // written, not even by the destructor (the simulated life's kill -9).
@@ -69,6 +77,9 @@ private:
     std::map<std::string, Date> lastThroughput_;
     bool saidDropping_ = false;
     bool abandoned_ = false;
+
+    std::mutex readMutex_;
+    std::unique_ptr<HistoryDatabase> reader_;
 
     // The queue's.
     std::unique_ptr<HistoryDatabase> database_;

@@ -1,6 +1,7 @@
 #include "ui/model/MainWindowModel.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "app/AuthorizationManager.h"
@@ -9,6 +10,7 @@
 #include "apps/LaunchServicesManager.h"
 #include "disks/DiskMonitor.h"
 #include "disks/InternalDiskMarker.h"
+#include "history/record/DiskIdentity.h"
 #include "performance/PerformanceOptimizer.h"
 #include "stabilizer/AutomaticUSBStabilizer.h"
 #include "stabilizer/StabilizerHistory.h"
@@ -44,6 +46,7 @@ MainWindowModel::MainWindowModel(Platform platform, std::shared_ptr<SharedSystem
 
 MainWindowModel::~MainWindowModel() {
     followed_.clear();
+    if (historyTimer_) historyTimer_->invalidate();
     // The watchdog would keep this window's stabilizer, and its scripts,
     // running for the rest of the process after the window is gone; a new
     // window brings a stabilizer of its own.
@@ -65,6 +68,7 @@ void MainWindowModel::followChanges() {
     follow(refreshingMessage);
     follow(lastRefreshTime);
     follow(isAggressivePowerActive);
+    follow(diskHistories);
     follow(diskMonitor->connectedDisks);
     follow(diskMonitor->usbConnectionStable);
     follow(performanceOptimizer->powerManagementActive);
@@ -111,6 +115,15 @@ void MainWindowModel::onAppear() {
     diskMonitor->startMonitoring();
     performanceOptimizer->startOptimization();
     appLauncher->startMonitoring();
+    if (platform_.historySource) {
+        historyTimer_ = platform_.scheduler->scheduleRepeatingTimer(historyReloadSeconds, [weak = weak_from_this()] {
+            if (auto self = weak.lock()) self->reloadHistories();
+        });
+        followed_.push_back(diskMonitor->connectedDisks.subscribe([weak = weak_from_this()](const std::vector<DiskInfo>&) {
+            if (auto self = weak.lock())
+                self->afterDelay(historyAfterChangeSeconds, [](MainWindowModel& model) { model.reloadHistories(); });
+        }));
+    }
     afterDelay(autoRefreshDelaySeconds, [](MainWindowModel& self) {
         self.isRefreshing.set(true);
         self.refreshingMessage.set("Auto Refreshing");
@@ -271,7 +284,27 @@ bool MainWindowModel::hasExternalDisks() const {
 DiskListView MainWindowModel::diskList() const {
     const auto selected = selectedDisk.get();
     return diskListView(diskMonitor->connectedDisks.get(),
-                        selected ? std::optional<std::string>(selected->id) : std::nullopt, *platform_.strings);
+                        selected ? std::optional<std::string>(selected->id) : std::nullopt, *platform_.strings,
+                        diskHistories.get());
+}
+
+void MainWindowModel::reloadHistories() {
+    if (!platform_.historySource) return;
+    std::set<std::string> disks;
+    for (const auto& disk : diskMonitor->connectedDisks.get())
+        if (disk.isExternal) disks.insert(diskIdentity(disk.name, disk.size));
+    // The file is read on a global queue; the main thread only stores the views.
+    platform_.scheduler->asyncGlobal(QualityOfService::utility, [weak = weak_from_this(), source = platform_.historySource,
+                                                                 scheduler = platform_.scheduler, disks] {
+        const Date now = scheduler->now();
+        std::map<std::string, DiskHistoryView> views;
+        for (const auto& disk : disks)
+            views[disk] = diskHistoryView(source->eventsOf(disk, addSeconds(now, -DiskHistoryView::days * 86400)), now);
+        scheduler->asyncMain([weak, views = std::move(views)] {
+            auto self = weak.lock();
+            if (self && self->diskHistories.get() != views) self->diskHistories.set(views);
+        });
+    });
 }
 
 SideButton MainWindowModel::refreshButton() const {

@@ -116,6 +116,11 @@ Rectangle {
                     isConnected: model.isConnected
                     selectionSymbol: model.selectionSymbol
                     badges: model.badges
+                    hasHistory: model.hasHistory
+                    historySummary: model.historySummary
+                    historyMarks: model.historyMarks
+                    throughput: model.throughput
+                    throughputCaption: model.throughputCaption
                     onSelect: root.adapter.selectDisk(model.key)
                     // The arrow keys move the focus along the list; Space
                     // selects, as a click does.

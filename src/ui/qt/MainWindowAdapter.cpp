@@ -10,7 +10,9 @@ namespace velmora {
 
 namespace {
 
-const QList<QByteArray> diskRoles = {"name", "caption", "sizeText", "isSelected", "isConnected", "selectionSymbol", "badges"};
+const QList<QByteArray> diskRoles = {"name",       "caption",         "sizeText",     "isSelected",
+                                     "isConnected", "selectionSymbol", "badges",       "hasHistory",
+                                     "historySummary", "historyMarks", "throughput", "throughputCaption"};
 const QList<QByteArray> badgeRoles = {"symbol", "name", "caption", "badge", "tone"};
 const QList<QByteArray> protectedDiskRoles = {"symbol", "name", "powerSymbol"};
 
