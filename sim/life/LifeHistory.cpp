@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "history/store/HistoryDatabase.h"
-#include "history/store/HistoryExport.h"
+#include "history/record/HistoryExport.h"
 
 namespace velmora::life {
 

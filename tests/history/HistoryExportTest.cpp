@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "history/store/HistoryExport.h"
+#include "history/record/HistoryExport.h"
 
 namespace velmora {
 namespace {

@@ -14,6 +14,8 @@ public:
     // One disk's events since `since`, oldest first; empty when there are
     // none or the file cannot be read.
     virtual std::vector<HistoryEvent> eventsOf(const std::string& disk, Date since) = 0;
+    // Where an export from the window is saved: the user's Downloads folder.
+    virtual std::string exportFolder() const = 0;
 };
 
 }  // namespace velmora

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "history/store/HistoryDatabase.h"
-#include "history/store/HistoryExport.h"
+#include "history/record/HistoryExport.h"
 
 namespace velmora {
 

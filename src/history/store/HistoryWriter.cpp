@@ -1,5 +1,6 @@
 #include "history/store/HistoryWriter.h"
 
+#include <filesystem>
 #include <utility>
 
 namespace velmora {
@@ -91,6 +92,10 @@ std::vector<HistoryEvent> HistoryWriter::eventsOf(const std::string& disk, Date 
         return {};
     }
     return std::move(*found);
+}
+
+std::string HistoryWriter::exportFolder() const {
+    return (std::filesystem::path(path_).parent_path().parent_path().parent_path().parent_path() / "Downloads").string();
 }
 
 void HistoryWriter::queueRound() {

@@ -49,6 +49,9 @@ public:
     // read never waits behind a round (the log lets both go at once). What
     // is still pending is not there yet.
     std::vector<HistoryEvent> eventsOf(const std::string& disk, Date since) override;
+    // The file lives in HOME/Library/Application Support/Velmora; this is
+    // HOME/Downloads.
+    std::string exportFolder() const override;
 
     // As a killed process: what is pending is dropped and nothing more is
     // written, not even by the destructor (the simulated life's kill -9).

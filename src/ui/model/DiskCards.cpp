@@ -18,7 +18,8 @@ std::string diskSizeText(std::int64_t bytes) {
 }
 
 DiskListView diskListView(const std::vector<DiskInfo>& disks, const std::optional<std::string>& selectedId,
-                          const StringTable& strings, const std::map<std::string, DiskHistoryView>& histories) {
+                          const StringTable& strings, const std::map<std::string, DiskHistoryView>& histories,
+                          const std::string& exportStatus) {
     DiskListView view;
     view.isEmpty = disks.empty();
     for (const auto& disk : disks) {
@@ -35,6 +36,7 @@ DiskListView diskListView(const std::vector<DiskInfo>& disks, const std::optiona
         if (disk.isMarkedAsInternal) card.badges.push_back({strings.localized("internal", "Internal"), "green"});
         if (const auto history = histories.find(diskIdentity(disk.name, disk.size)); history != histories.end())
             card.history = history->second;
+        if (card.isSelected) card.historyExportStatus = exportStatus;
         view.cards.push_back(std::move(card));
     }
     return view;

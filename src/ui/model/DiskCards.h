@@ -31,6 +31,8 @@ struct DiskCardItem {
     // The disk's last 7 days; absent for a disk with no history (an internal
     // one, or where none is kept).
     std::optional<DiskHistoryView> history;
+    // The selected card's: how its last export went, empty before one.
+    std::string historyExportStatus;
 };
 
 struct DiskListView {
@@ -47,6 +49,7 @@ std::string diskSizeText(std::int64_t bytes);
 
 // `histories` by disk identity.
 DiskListView diskListView(const std::vector<DiskInfo>& disks, const std::optional<std::string>& selectedId,
-                          const StringTable& strings, const std::map<std::string, DiskHistoryView>& histories = {});
+                          const StringTable& strings, const std::map<std::string, DiskHistoryView>& histories = {},
+                          const std::string& exportStatus = {});
 
 }  // namespace velmora

@@ -1,6 +1,8 @@
 #include "ui/model/MainWindowModel.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <utility>
 
@@ -11,6 +13,7 @@
 #include "disks/DiskMonitor.h"
 #include "disks/InternalDiskMarker.h"
 #include "history/record/DiskIdentity.h"
+#include "history/record/HistoryExport.h"
 #include "performance/PerformanceOptimizer.h"
 #include "stabilizer/AutomaticUSBStabilizer.h"
 #include "stabilizer/StabilizerHistory.h"
@@ -69,6 +72,7 @@ void MainWindowModel::followChanges() {
     follow(lastRefreshTime);
     follow(isAggressivePowerActive);
     follow(diskHistories);
+    follow(historyExportStatus);
     follow(diskMonitor->connectedDisks);
     follow(diskMonitor->usbConnectionStable);
     follow(performanceOptimizer->powerManagementActive);
@@ -162,6 +166,7 @@ void MainWindowModel::setupCallbacks() {
 }
 
 void MainWindowModel::selectDisk(const DiskInfo& disk) {
+    historyExportStatus.set("");
     const auto selected = selectedDisk.get();
     if (selected && selected->id == disk.id) {
         selectedDisk.set(std::nullopt);
@@ -285,7 +290,52 @@ DiskListView MainWindowModel::diskList() const {
     const auto selected = selectedDisk.get();
     return diskListView(diskMonitor->connectedDisks.get(),
                         selected ? std::optional<std::string>(selected->id) : std::nullopt, *platform_.strings,
-                        diskHistories.get());
+                        diskHistories.get(), historyExportStatus.get());
+}
+
+namespace {
+
+// A disk's name as part of a file name: nothing that separates folders or
+// that Finder shows oddly.
+std::string fileNamePart(const std::string& name) {
+    std::string part;
+    for (unsigned char c : name) part += (c < 0x20 || c == '/' || c == ':' || c == 0x7f) ? '-' : static_cast<char>(c);
+    if (part.empty() || part[0] == '.') part = "Disk" + part;
+    return part.substr(0, 80);
+}
+
+std::string dayOf(Date time) {
+    return utcTimestamp(time).substr(0, 10);
+}
+
+}  // namespace
+
+void MainWindowModel::exportSelectedHistory() {
+    const auto disk = selectedDisk.get();
+    if (!disk || !platform_.historySource) return;
+    historyExportStatus.set("Exporting…");
+    const std::string identity = diskIdentity(disk->name, disk->size);
+    platform_.scheduler->asyncGlobal(QualityOfService::utility, [weak = weak_from_this(), source = platform_.historySource,
+                                                                 scheduler = platform_.scheduler, identity, name = disk->name] {
+        namespace fs = std::filesystem;
+        const auto events = source->eventsOf(identity, Date{});
+        const fs::path folder = source->exportFolder();
+        const std::string stem = "Velmora History - " + fileNamePart(name) + " - " + dayOf(scheduler->now());
+        fs::path file = folder / (stem + ".csv");
+        std::error_code error;
+        for (int n = 2; fs::exists(file, error); ++n) file = folder / (stem + " (" + std::to_string(n) + ").csv");
+        fs::create_directories(folder, error);
+        std::string status;
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << historyAsCsv(events);
+            out.close();
+            status = out ? "Saved to " + file.string() : "Could not save " + file.string();
+        }
+        scheduler->asyncMain([weak, status] {
+            if (auto self = weak.lock()) self->historyExportStatus.set(status);
+        });
+    });
 }
 
 void MainWindowModel::reloadHistories() {

@@ -105,6 +105,9 @@ public:
     // Each listed external disk's last 7 days, by its identity; read off the
     // main thread.
     Published<std::map<std::string, DiskHistoryView>> diskHistories;
+    // How the last export of the selected disk's history went; cleared when
+    // the selection changes.
+    Published<std::string> historyExportStatus;
 
     // Moves (after the store) whenever anything the window shows may have
     // changed: the view state or a published value of a manager it follows.
@@ -129,6 +132,9 @@ public:
     void toggleStartup();
     void openMakerWebAddress();  // in the default browser
     void reloadHistories();
+    // The selected disk's whole history as CSV into the Downloads folder,
+    // written off the main thread; never over an existing file.
+    void exportSelectedHistory();
 
     // What the window shows.
     bool hasExternalDisks() const;

@@ -121,7 +121,9 @@ Rectangle {
                     historyMarks: model.historyMarks
                     throughput: model.throughput
                     throughputCaption: model.throughputCaption
+                    historyExportStatus: model.historyExportStatus
                     onSelect: root.adapter.selectDisk(model.key)
+                    onExportHistory: root.adapter.exportHistory()
                     // The arrow keys move the focus along the list; Space
                     // selects, as a click does.
                     Keys.onUpPressed: diskList.focusCard(index - 1)

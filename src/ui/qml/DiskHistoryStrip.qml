@@ -9,6 +9,8 @@ Column {
     property var marks: []
     property var throughput: []
     property string caption
+    property string exportStatus
+    signal exportRequested()
     spacing: 4
 
     Item {
@@ -68,6 +70,24 @@ Column {
             width: strip.width / 2
             horizontalAlignment: Text.AlignRight
             text: strip.caption
+            font.pixelSize: 10
+            color: Theme.palette.secondaryText
+        }
+    }
+    Row {
+        width: strip.width
+        spacing: 6
+        SmallButton {
+            id: exportButton
+            objectName: "exportHistory"
+            label: "Export History"
+            onClicked: strip.exportRequested()
+        }
+        ElidedText {
+            width: strip.width - exportButton.width - 6
+            anchors.verticalCenter: exportButton.verticalCenter
+            text: strip.exportStatus
+            elide: Text.ElideMiddle
             font.pixelSize: 10
             color: Theme.palette.secondaryText
         }

@@ -17,7 +17,9 @@ Rectangle {
     property var historyMarks: []
     property var throughput: []
     property string throughputCaption
+    property string historyExportStatus
     signal select()
+    signal exportHistory()
 
     implicitHeight: Math.max(texts.implicitHeight + 24, 64)
     activeFocusOnTab: true
@@ -115,6 +117,8 @@ Rectangle {
                 marks: card.historyMarks
                 throughput: card.throughput
                 caption: card.throughputCaption
+                exportStatus: card.historyExportStatus
+                onExportRequested: card.exportHistory()
             }
         }
     }

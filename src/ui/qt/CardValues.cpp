@@ -116,6 +116,7 @@ QList<KeyedListModel::Row> diskRows(const DiskListView& list) {
                          {"historyMarks", marks},
                          {"throughput", throughput},
                          {"throughputCaption", card.history ? q(card.history->throughputCaption) : QString()},
+                         {"historyExportStatus", q(card.historyExportStatus)},
                          {"caption", q(card.caption)},
                          {"sizeText", q(card.sizeText)},
                          {"isSelected", card.isSelected},

@@ -1,11 +1,14 @@
 // The window's disk cards and the history behind them.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 
 #include "disks/DiskMonitor.h"
 #include "disks/FakeDiskutil.h"
+#include "foundation/data/TemporaryFolder.h"
 #include "history/record/DiskIdentity.h"
+#include "history/record/HistoryExport.h"
 #include "support/TestPlatform.h"
 #include "ui/model/MainWindowModel.h"
 
@@ -17,6 +20,8 @@ struct FakeHistorySource final : HistorySource {
     std::shared_ptr<VirtualScheduler> scheduler;
     std::vector<HistoryEvent> events;
     std::set<std::string> asked;
+    std::string folder;
+    std::string exportFolder() const override { return folder; }
     std::vector<std::string> readContexts;
     std::vector<HistoryEvent> eventsOf(const std::string& disk, Date since) override {
         asked.insert(disk);
@@ -64,6 +69,41 @@ TEST(MainWindowHistory, AnExternalDisksCardShowsItsHistoryReadOffTheMainThreadAn
     source->events.push_back(vanished(5));
     tp.scheduler->advance(MainWindowModel::historyReloadSeconds);
     EXPECT_EQ(summary(), "3 disconnects in the last 24 hours");
+}
+
+TEST(MainWindowHistory, ExportWritesTheSelectedDisksHistoryIntoDownloadsAndNeverOverAnEarlierOne) {
+    TemporaryFolder home;
+    TestPlatform tp;
+    auto source = std::make_shared<FakeHistorySource>();
+    source->scheduler = tp.scheduler;
+    source->folder = home.path() + "/Downloads";
+    source->events = {{tp.scheduler->now(), "", "", HistoryKind::vanished, "disk4", 0, "0.1"}};
+    tp.historySource = source;
+    FakeDiskutil diskutil{*tp.processes};
+    auto model = MainWindowModel::create(tp.platform(), nullptr);
+    const auto travel = DiskPlistFields::usbDisk("disk4", "Travel", "/Volumes/Travel");
+    diskutil.plug(travel);
+    model->onAppear();
+    tp.scheduler->advance(3);
+    for (const auto& disk : model->diskMonitor->connectedDisks.get())
+        if (disk.id == "disk4") model->selectDisk(disk);
+
+    const std::string day = utcTimestamp(tp.scheduler->now()).substr(0, 10);
+    const std::string first = source->folder + "/Velmora History - Travel - " + day + ".csv";
+    for (const std::string& expected : {first, source->folder + "/Velmora History - Travel - " + day + " (2).csv"}) {
+        model->exportSelectedHistory();
+        EXPECT_EQ(model->historyExportStatus.get(), "Exporting…");
+        tp.scheduler->runUntilIdle();
+        EXPECT_EQ(model->historyExportStatus.get(), "Saved to " + expected);
+        std::ifstream in(expected);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(text, historyAsCsv(source->events));
+    }
+    // The selected card shows it; selecting again clears it.
+    for (const auto& card : model->diskList().cards)
+        EXPECT_EQ(card.historyExportStatus.empty(), !card.isSelected) << card.id;
+    model->selectDisk(model->selectedDisk.get().value());
+    EXPECT_EQ(model->historyExportStatus.get(), "");
 }
 
 }  // namespace

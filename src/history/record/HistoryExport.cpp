@@ -1,4 +1,4 @@
-#include "history/store/HistoryExport.h"
+#include "history/record/HistoryExport.h"
 
 #include <nlohmann/json.hpp>
 
