@@ -1,10 +1,10 @@
 // The host platform on a Mac: the system's own services. The simulated Mac
 // runs on other hosts only, so a machine folder named here is refused rather
 // than silently ignored.
-#include "app/root/HeadlessFrontend.h"
 #include <cstdlib>
 #include <sstream>
 
+#include "app/root/HeadlessFrontend.h"
 #include "history/store/HistoryWriter.h"
 #include "history/store/ProgramVersion.h"
 #include "host/HostPlatform.h"
