@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libplist-dev nlohmann-json3-dev libicu-dev
+  # Each disk's stability history is an SQLite database.
+  libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev ccache
   # The macOS checks (scripts/check-mac): LLVM's C++ library to build the

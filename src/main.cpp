@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "app/Frontend.h"
+#include "history/store/HistoryCommand.h"
 #include "host/HostPlatform.h"
 #include "host/WindowProgram.h"
 #include "app/root/LaunchOptions.h"
@@ -17,7 +18,27 @@
 #include "foundation/diagnostics/Diagnostics.h"
 #include "foundation/dispatch/RealScheduler.h"
 
+namespace velmora {
+namespace {
+
+int historyCommand(int argc, const char* const* argv) {
+    const auto parsed = parseHistoryCommand(argc, argv);
+    if (const auto* usage = std::get_if<HistoryCommandUsage>(&parsed)) {
+        if (!usage->problem.empty()) std::cerr << "velmora history: " << usage->problem << "\n";
+        (usage->status == 0 ? std::cout : std::cerr) << historyUsageText();
+        return usage->status;
+    }
+    const auto& options = std::get<HistoryCommandOptions>(parsed);
+    const auto file = hostHistoryFile(options.machine, std::cerr);
+    if (!file) return 1;
+    return runHistoryExport(options, *file, std::cout, std::cerr);
+}
+
+}  // namespace
+}  // namespace velmora
+
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "history") return velmora::historyCommand(argc - 2, argv + 2);
     const auto parsed = velmora::parseLaunchOptions(argc, argv);
     if (const auto* usage = std::get_if<velmora::LaunchUsage>(&parsed)) {
         std::cout << velmora::launchUsageText();

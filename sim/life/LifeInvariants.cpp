@@ -114,6 +114,12 @@ std::optional<std::string> checkNoProcessLeft(const Observation& o) {
     return std::to_string(o.leftProcesses.size()) + " process(es) of the program still running: " + o.leftProcesses.front();
 }
 
+std::optional<std::string> checkHistoryKept(const Observation& o) {
+    if (o.historyMissing.empty()) return std::nullopt;
+    return std::to_string(o.historyMissing.size()) + " event(s) the program acted on missing from its history: " +
+           o.historyMissing.front();
+}
+
 const std::vector<Checker>& checkers() {
     static const std::vector<Checker> all = {
         {"disk lists match the machine", checkDiskLists},
@@ -125,6 +131,7 @@ const std::vector<Checker>& checkers() {
         {"descriptors, threads and children bounded", checkResourcesBounded},
         {"notifications name what existed", checkNotificationsNameWhatExisted},
         {"no process left", checkNoProcessLeft},
+        {"history kept", checkHistoryKept},
     };
     return all;
 }

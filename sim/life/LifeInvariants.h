@@ -53,6 +53,10 @@ struct Observation {
     // Processes the program started that still run after a quit, or that a
     // killed run left and the next launch did not end.
     std::vector<std::string> leftProcesses;
+    // Once a launch has begun: the events the instance before it handed its
+    // history and the file lacks (after a kill -9, only those older than
+    // the last second before it).
+    std::vector<std::string> historyMissing;
 };
 
 std::optional<std::string> checkDiskLists(const Observation& o);
@@ -64,6 +68,7 @@ std::optional<std::string> checkHostUntouched(const Observation& o);
 std::optional<std::string> checkResourcesBounded(const Observation& o);
 std::optional<std::string> checkNotificationsNameWhatExisted(const Observation& o);
 std::optional<std::string> checkNoProcessLeft(const Observation& o);
+std::optional<std::string> checkHistoryKept(const Observation& o);
 // The disk or application name a notification's text is about; absent for a
 // notification that names none.
 std::optional<std::string> notifiedName(const std::string& title, const std::string& body);

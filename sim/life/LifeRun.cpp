@@ -23,6 +23,9 @@
 #include "foundation/dispatch/VirtualScheduler.h"
 #include "foundation/process/SharedQueries.h"
 #include "foundation/plist/PlistReader.h"
+#include "history/store/HistoryWriter.h"
+#include "history/store/ProgramVersion.h"
+#include "sim/life/LifeHistory.h"
 #include "sim/life/LifeLauncher.h"
 #include "sim/life/LifeScheduler.h"
 #include "sim/services/SimPlatform.h"
@@ -103,6 +106,8 @@ struct LifeRun::Program {
     std::shared_ptr<SharedSystemMonitor> systemMonitor;
     std::shared_ptr<AppDelegate> delegate;
     std::shared_ptr<MainWindowModel> model;
+    std::shared_ptr<HistoryWriter> history;
+    std::shared_ptr<KeptHistory> keptHistory;
 };
 
 std::ostream& LifeRun::out() { return options_.report ? *options_.report : std::cout; }
@@ -164,6 +169,13 @@ void LifeRun::launch() {
     if (options_.sharedQueries) {
         program->platform.processes = std::make_shared<SharedQueries>(program->launcher, 1.0, virtualClock);
     }
+    program->history = HistoryWriter::create(program->recording, sim::historyFileFor(options_.dir), programVersion(),
+                                             diagnostics);
+    program->history->start();
+    program->keptHistory = std::make_shared<KeptHistory>(program->history);
+    program->platform.history = program->keptHistory;
+    program->platform.historySource = program->history;
+    historyToCheck_ = !owedHistory_.empty();
     program->systemMonitor = SharedSystemMonitor::create(program->platform);
     auto windows = MainWindowController::create(std::make_shared<HeadlessWindowHost>(),
                                                 [] { return std::shared_ptr<RootView>(); });
@@ -183,6 +195,7 @@ void LifeRun::quit() {
     advance(1);
     // As the process would end: the queues' work is dropped with the scheduler.
     auto scheduler = program_->scheduler;
+    owedHistory_ = program_->keptHistory->handed();
     program_.reset();
     clock_ = secondsSinceEpoch(scheduler->now());
     scheduler.reset();
@@ -205,6 +218,12 @@ void LifeRun::kill() {
     });
     auto scheduler = program_->scheduler;
     clock_ = secondsSinceEpoch(scheduler->now());
+    // What the last second before the kill handed over may be lost; the rest is owed.
+    owedHistory_.clear();
+    const Date lossFrom = addSeconds(scheduler->now(), -1.0);
+    for (auto& e : program_->keptHistory->handed())
+        if (e.time < lossFrom) owedHistory_.push_back(std::move(e));
+    program_->history->abandon();
     program_.reset();
     scheduler.reset();
     leftByKill_ = machineProcesses();
@@ -560,6 +579,11 @@ Observation LifeRun::observe(bool quiet) {
         o.newNotifications.emplace_back(state.notifications[i].title, state.notifications[i].body);
     notificationsPending_ = state.notifications.size();
 
+    if (program_ && historyToCheck_) {
+        historyToCheck_ = false;
+        o.historyMissing = historyMissing(owedHistory_, sim::historyFileFor(options_.dir));
+        owedHistory_.clear();
+    }
     if (!program_) {
         o.leftProcesses = leftAfterQuit_;
     } else if (!leftByKill_.empty()) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "history/record/HistoryEvent.h"
+
 #include "foundation/defaults/FileUserDefaults.h"
 #include "foundation/process/ProcessIdentity.h"
 #include "sim/life/LifeInvariants.h"
@@ -107,6 +109,10 @@ private:
     std::size_t notificationsPending_ = 0;  // counted by the observation being checked
     std::set<std::string> keysAtLastCheck_;
     bool afterKill_ = false;
+    // The history the last instance handed over that must be in the file,
+    // checked at the first look after the next launch.
+    std::vector<HistoryEvent> owedHistory_;
+    bool historyToCheck_ = false;
     std::vector<ProcessIdentity> leftByKill_;    // checked once the next launch has begun
     std::vector<std::string> leftAfterQuit_;
     std::size_t descriptorBound_ = 0;

@@ -14,6 +14,10 @@
 
 namespace velmora::sim {
 
+std::string historyFileFor(const std::string& machineDir) {
+    return MachineFolder::absolute(machineDir) + "/Users/velmora/Library/Application Support/Velmora/History.sqlite";
+}
+
 Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Scheduler> scheduler,
                                std::shared_ptr<Diagnostics> diagnostics, SimulatedPlatformOptions options) {
     const std::string dir = MachineFolder::absolute(machineDir);

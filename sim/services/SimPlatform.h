@@ -29,6 +29,10 @@ struct SimulatedPlatformOptions {
     MachineClock clock;
 };
 
+// Where the program keeps the disks' history on the simulated Mac: in the
+// application-support folder of the machine's user.
+std::string historyFileFor(const std::string& machineDir);
+
 Platform makeSimulatedPlatform(const std::string& machineDir, std::shared_ptr<Scheduler> scheduler,
                                std::shared_ptr<Diagnostics> diagnostics, SimulatedPlatformOptions options = {});
 

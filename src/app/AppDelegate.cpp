@@ -1,11 +1,13 @@
 #include "app/AppDelegate.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "app/KextstatListing.h"
 #include "app/UserNotifications.h"
 #include "disks/DeviceNames.h"
+#include "disks/DiskHistory.h"
 #include "performance/OptimizerCommands.h"
 
 namespace velmora {
@@ -42,6 +44,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     diskMonitor_ = DiskMonitor::create(platform_);
     appLauncher_ = AppLauncher::create(platform_);
     performanceOptimizer_ = PerformanceOptimizer::create(platform_);
+    recordThroughput();
     startDiskMonitoring();
     say("🎯 Uygulama arka planda başlatıldı - Menu bar'dan erişilebilir");
 }
@@ -77,6 +80,11 @@ void AppDelegate::startDiskMonitoring() {
 }
 
 void AppDelegate::handleDiskConnected(const DiskInfo& disk) {
+    // Only external disks have a history: the internal SSD and its APFS
+    // containers never come and go.
+    if (disk.isExternal && platform_.history) {
+        platform_.history->record(diskHistoryEvent(disk, HistoryKind::connected, disk.id, platform_.scheduler->now()));
+    }
     // The monitor lists every whole disk, the internal SSD and its APFS
     // containers included; only one on USB is announced as a USB disk.
     if (disk.busProtocol == "USB") sendNotification(platform_, "USB Disk Bağlandı", disk.name + " başarıyla bağlandı");
@@ -85,8 +93,37 @@ void AppDelegate::handleDiskConnected(const DiskInfo& disk) {
 }
 
 void AppDelegate::handleDiskDisconnected(const DiskInfo& disk) {
+    if (disk.isExternal && platform_.history) {
+        platform_.history->record(diskHistoryEvent(disk, departureKind(disk), disk.id, platform_.scheduler->now()));
+    }
     sendNotification(platform_, "USB Disk Ayrıldı", disk.name + " ayrıldı");
     checkRunningApps(disk);
+}
+
+void AppDelegate::recordThroughput() {
+    if (!platform_.history) return;
+    performanceOptimizer_->diskPerformance.observe(
+        [weak = weak_from_this()](const std::map<std::string, PerformanceMetrics>& samples) {
+            auto self = weak.lock();
+            if (!self || !self->diskMonitor_) return;
+            // Observers run before the new map is stored, so get() is the old
+            // one: only the entries that changed are new samples. They are
+            // keyed by diskN; the monitor's list gives the disk behind each.
+            // The writer keeps one a minute per disk.
+            const auto before = self->performanceOptimizer_->diskPerformance.get();
+            for (const auto& disk : self->diskMonitor_->connectedDisks.get()) {
+                const auto sample = samples.find(disk.id);
+                if (!disk.isExternal || sample == samples.end() || sample->second.isAllZero()) continue;
+                const auto old = before.find(disk.id);
+                if (old != before.end() && old->second == sample->second) continue;
+                const double speed = sample->second.readSpeed;
+                char detail[48];
+                std::snprintf(detail, sizeof detail, "%.1f MB/s", speed);
+                auto event = diskHistoryEvent(disk, HistoryKind::throughput, detail, self->platform_.scheduler->now());
+                event.value = speed;
+                self->platform_.history->record(std::move(event));
+            }
+        });
 }
 
 void AppDelegate::checkRunningApps(const DiskInfo& disk) {

@@ -68,6 +68,8 @@ private:
     AppDelegate(Platform platform, std::shared_ptr<ProcessConsole> console,
                 std::shared_ptr<MainWindowController> windows);
     void setupStatusBar();
+    // Each throughput sample of the optimizer goes into the disk's history.
+    void recordThroughput();
     void say(const std::string& line) const { platform_.diagnostics->line(line); }
 
     Platform platform_;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "disks/DiskHistory.h"
 #include "disks/MonitorRunnerMessages.h"
 #include "foundation/process/Script.h"
 #include "foundation/strings/DecimalInteger.h"
@@ -84,6 +85,8 @@ bool DisconnectionRecovery::checkForEnumerationFailure(const DiskInfo& disk) {
     if (!count) return false;
     if (*count >= 1) {
         platform_.diagnostics->line("📊 Enumeration failure sayısı: " + std::to_string(*count) + " - " + disk.name);
+        remember(disk, HistoryKind::enumerationFailure, std::to_string(*count) + " in the log's last 30 s",
+                 static_cast<double>(*count));
     }
     return *count > 1;
 }
@@ -104,12 +107,21 @@ void DisconnectionRecovery::verifyEnumerationRecovery(const DiskInfo& disk) {
     for (const auto& current : discovery_->getCurrentDisks()) {
         if (current.id == disk.id) {
             platform_.diagnostics->line("✅ Enumeration recovery BAŞARILI: " + disk.name);
+            remember(disk, HistoryKind::recoveryScript, "enumeration recovery: succeeded");
             recovered(disk);
             return;
         }
     }
     platform_.diagnostics->line("❌ Enumeration recovery BAŞARISIZ: " + disk.name);
+    remember(disk, HistoryKind::recoveryScript, "enumeration recovery: failed");
     performEnhancedEnumerationRecovery(disk);
+}
+
+void DisconnectionRecovery::remember(const DiskInfo& disk, HistoryKind kind, std::string detail, double value) const {
+    if (!platform_.history) return;
+    auto event = diskHistoryEvent(disk, kind, std::move(detail), platform_.scheduler->now());
+    event.value = value;
+    platform_.history->record(std::move(event));
 }
 
 void DisconnectionRecovery::performUSBHubSoftReset() {
@@ -147,6 +159,7 @@ void DisconnectionRecovery::performEnhancedEnumerationRecovery(const DiskInfo& d
     platform_.diagnostics->line("🚨 ENHANCED ENUMERATION RECOVERY başlatıldı: " + disk.name);
     runStabilizerScript(Script(enhancedRecoveryScript));
     platform_.diagnostics->line("✅ Enhanced enumeration recovery tamamlandı");
+    remember(disk, HistoryKind::recoveryScript, "enhanced enumeration recovery: ran");
 }
 
 void DisconnectionRecovery::attemptReconnection(const DiskInfo& disk) {
@@ -167,6 +180,7 @@ void DisconnectionRecovery::forceReconnectUSBDisk(const DiskInfo& disk) {
     }
     if (run.succeeded()) {
         platform_.diagnostics->line("✅ USB disk başarıyla yeniden bağlandı: " + disk.name);
+        remember(disk, HistoryKind::recoveryScript, "reconnect (resetPartition): succeeded");
         recovered(disk);
     }
 }

@@ -56,6 +56,7 @@ private:
     void runStabilizerScript(const Script& script) const;
     void recovered(const DiskInfo& disk);
     void announceStable(bool stable);
+    void remember(const DiskInfo& disk, HistoryKind kind, std::string detail, double value = 0) const;
 
     Platform platform_;
     std::shared_ptr<const DiskDiscovery> discovery_;

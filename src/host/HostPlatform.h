@@ -5,6 +5,8 @@
 // platform, the front end without windows, and what each window shows.
 #include <memory>
 #include <optional>
+#include <ostream>
+#include <string>
 
 #include "app/Frontend.h"
 #include "app/root/LaunchOptions.h"
@@ -16,6 +18,10 @@ namespace velmora {
 // Absent, after a line saying why, when there is nothing to run against.
 std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shared_ptr<Scheduler> scheduler,
                                          std::shared_ptr<Diagnostics> diagnostics);
+
+// The file this host keeps the disks' history in; absent, after a line on
+// `err`, when there is none to name. Nothing is made.
+std::optional<std::string> hostHistoryFile(const std::optional<std::string>& machine, std::ostream& err);
 
 // The platform with identical read-only queries shared among its owners.
 Platform withSharedQueries(Platform platform);

@@ -1,7 +1,12 @@
 // The host platform on a Mac: the system's own services. The simulated Mac
 // runs on other hosts only, so a machine folder named here is refused rather
 // than silently ignored.
+#include <cstdlib>
+#include <sstream>
+
 #include "app/root/HeadlessFrontend.h"
+#include "history/store/HistoryWriter.h"
+#include "history/store/ProgramVersion.h"
 #include "host/HostPlatform.h"
 #include "platform/mac/MacMainRunLoop.h"
 #include "platform/mac/MacPlatform.h"
@@ -19,7 +24,28 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     mac::MacPlatformOptions macOptions;
     macOptions.alerts = std::make_shared<QtAlerts>();
     macOptions.bundlePath = options.bundlePath;
-    return withSharedQueries(mac::makeMacPlatform(std::move(scheduler), std::move(diagnostics), std::move(macOptions)));
+    auto platform = withSharedQueries(mac::makeMacPlatform(std::move(scheduler), std::move(diagnostics), std::move(macOptions)));
+    std::ostringstream ignored;
+    if (const auto file = hostHistoryFile(std::nullopt, ignored)) {
+        auto history = HistoryWriter::create(platform.scheduler, *file, programVersion(), platform.diagnostics);
+        history->start();
+        platform.historySource = history;
+        platform.history = std::move(history);
+    }
+    return platform;
+}
+
+std::optional<std::string> hostHistoryFile(const std::optional<std::string>& machine, std::ostream& err) {
+    if (machine) {
+        err << "velmora history: there is no simulated Mac on a Mac: " << *machine << "\n";
+        return std::nullopt;
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        err << "velmora history: $HOME is not set\n";
+        return std::nullopt;
+    }
+    return std::string(home) + "/Library/Application Support/Velmora/History.sqlite";
 }
 
 // Headless there is no Qt loop to run the main run loop, and without it the

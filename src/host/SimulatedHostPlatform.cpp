@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include "app/root/HeadlessFrontend.h"
+#include "history/store/HistoryWriter.h"
+#include "history/store/ProgramVersion.h"
 #include "host/HostPlatform.h"
 #include "sim/services/SimPlatform.h"
 #include "sim/state/Machine.h"
@@ -108,7 +110,28 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     simOptions.bundlePath = options.bundlePath;
     simOptions.strings =
         std::make_shared<StringTable>(StringTable::loadFile(std::string(VELMORA_RESOURCES_DIR) + "/en.strings"));
-    return withSharedQueries(sim::makeSimulatedPlatform(dir, std::move(scheduler), std::move(diagnostics), simOptions));
+    auto platform = withSharedQueries(sim::makeSimulatedPlatform(dir, std::move(scheduler), std::move(diagnostics), simOptions));
+    auto history = HistoryWriter::create(platform.scheduler, sim::historyFileFor(dir), programVersion(), platform.diagnostics);
+    history->start();
+    platform.historySource = history;
+    platform.history = std::move(history);
+    return platform;
+}
+
+std::optional<std::string> hostHistoryFile(const std::optional<std::string>& machine, std::ostream& err) {
+    if (machine) {
+        if (!isMachine(*machine)) {
+            err << "velmora history: no simulated Mac at " << *machine << "\n";
+            return std::nullopt;
+        }
+        return sim::historyFileFor(*machine);
+    }
+    const auto folder = defaultMachineFolder();
+    if (!folder || !isMachine(*folder)) {
+        err << "velmora history: no simulated Mac yet; name one with --machine DIR\n";
+        return std::nullopt;
+    }
+    return sim::historyFileFor(*folder);
 }
 
 std::shared_ptr<Frontend> makeHeadlessFrontend(std::shared_ptr<RealScheduler> scheduler) {

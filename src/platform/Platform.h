@@ -11,6 +11,8 @@
 #include "foundation/process/ShellRunner.h"
 #include "foundation/random/RandomSource.h"
 #include "foundation/strings/StringTable.h"
+#include "history/record/HistoryRecorder.h"
+#include "history/record/HistorySource.h"
 #include "platform/Alerts.h"
 #include "platform/AppleScript.h"
 #include "platform/MainBundle.h"
@@ -35,6 +37,10 @@ struct Platform {
     std::shared_ptr<Alerts> alerts;
     MainBundle bundle;
     std::shared_ptr<ProcessInspector> processInspector;
+    // What happened to each disk; null where nothing is kept (most tests).
+    std::shared_ptr<HistoryRecorder> history;
+    // Where the window reads it back; null where there is none.
+    std::shared_ptr<HistorySource> historySource;
 
     // The runners over `processes` and `diagnostics`.
     ShellRunner runner() const { return ShellRunner(processes, diagnostics); }

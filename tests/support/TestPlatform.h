@@ -27,10 +27,12 @@ struct TestPlatform {
     std::shared_ptr<FakeAlerts> alerts = std::make_shared<FakeAlerts>();
     MainBundle bundle{"com.orrindel.velmora", "/Applications/Velmora.app"};
     std::shared_ptr<FakeProcessInspector> processInspector = std::make_shared<FakeProcessInspector>();
+    std::shared_ptr<HistoryRecorder> history;  // null: nothing recorded
+    std::shared_ptr<HistorySource> historySource;
 
     Platform platform() const {
         return Platform{scheduler, processes, power,  workspace, appleScript, notifications, defaults,
-                        strings,   diagnostics, random, alerts,  bundle,      processInspector};
+                        strings,   diagnostics, random, alerts,  bundle,      processInspector, history, historySource};
     }
 };
 

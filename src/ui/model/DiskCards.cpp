@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "history/record/DiskIdentity.h"
+
 namespace velmora {
 
 std::string diskSizeText(std::int64_t bytes) {
@@ -16,7 +18,8 @@ std::string diskSizeText(std::int64_t bytes) {
 }
 
 DiskListView diskListView(const std::vector<DiskInfo>& disks, const std::optional<std::string>& selectedId,
-                          const StringTable& strings) {
+                          const StringTable& strings, const std::map<std::string, DiskHistoryView>& histories,
+                          const std::string& exportStatus) {
     DiskListView view;
     view.isEmpty = disks.empty();
     for (const auto& disk : disks) {
@@ -31,6 +34,9 @@ DiskListView diskListView(const std::vector<DiskInfo>& disks, const std::optiona
         if (disk.isExternal) card.badges.push_back({strings.localized("external", "External"), "blue"});
         if (disk.isAppleInternal) card.badges.push_back({strings.localized("internal", "Internal"), "grey"});
         if (disk.isMarkedAsInternal) card.badges.push_back({strings.localized("internal", "Internal"), "green"});
+        if (const auto history = histories.find(diskIdentity(disk.name, disk.size)); history != histories.end())
+            card.history = history->second;
+        if (card.isSelected) card.historyExportStatus = exportStatus;
         view.cards.push_back(std::move(card));
     }
     return view;

@@ -1,6 +1,9 @@
 #include "ui/model/MainWindowModel.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
 #include <utility>
 
 #include "app/AuthorizationManager.h"
@@ -9,15 +12,23 @@
 #include "apps/LaunchServicesManager.h"
 #include "disks/DiskMonitor.h"
 #include "disks/InternalDiskMarker.h"
+#include "history/record/DiskIdentity.h"
+#include "history/record/HistoryExport.h"
 #include "performance/PerformanceOptimizer.h"
 #include "stabilizer/AutomaticUSBStabilizer.h"
+#include "stabilizer/StabilizerHistory.h"
 #include "system/SharedSystemMonitor.h"
 
 namespace velmora {
 
 std::shared_ptr<MainWindowModel> MainWindowModel::create(Platform platform,
                                                          std::shared_ptr<SharedSystemMonitor> systemMonitor) {
+    // The delegate's group records what happens to the disks; the window's
+    // own monitor and optimizer would record each of those a second time, so
+    // only its stabilizer, which the delegate lacks, feeds the history.
+    auto history = std::exchange(platform.history, nullptr);
     std::shared_ptr<MainWindowModel> model(new MainWindowModel(std::move(platform), std::move(systemMonitor)));
+    recordStabilizerHistory(*model->automaticStabilizer, std::move(history), model->platform_.scheduler);
     model->followChanges();
     return model;
 }
@@ -38,6 +49,7 @@ MainWindowModel::MainWindowModel(Platform platform, std::shared_ptr<SharedSystem
 
 MainWindowModel::~MainWindowModel() {
     followed_.clear();
+    if (historyTimer_) historyTimer_->invalidate();
     // The watchdog would keep this window's stabilizer, and its scripts,
     // running for the rest of the process after the window is gone; a new
     // window brings a stabilizer of its own.
@@ -59,6 +71,8 @@ void MainWindowModel::followChanges() {
     follow(refreshingMessage);
     follow(lastRefreshTime);
     follow(isAggressivePowerActive);
+    follow(diskHistories);
+    follow(historyExportStatus);
     follow(diskMonitor->connectedDisks);
     follow(diskMonitor->usbConnectionStable);
     follow(performanceOptimizer->powerManagementActive);
@@ -105,6 +119,15 @@ void MainWindowModel::onAppear() {
     diskMonitor->startMonitoring();
     performanceOptimizer->startOptimization();
     appLauncher->startMonitoring();
+    if (platform_.historySource) {
+        historyTimer_ = platform_.scheduler->scheduleRepeatingTimer(historyReloadSeconds, [weak = weak_from_this()] {
+            if (auto self = weak.lock()) self->reloadHistories();
+        });
+        followed_.push_back(diskMonitor->connectedDisks.subscribe([weak = weak_from_this()](const std::vector<DiskInfo>&) {
+            if (auto self = weak.lock())
+                self->afterDelay(historyAfterChangeSeconds, [](MainWindowModel& model) { model.reloadHistories(); });
+        }));
+    }
     afterDelay(autoRefreshDelaySeconds, [](MainWindowModel& self) {
         self.isRefreshing.set(true);
         self.refreshingMessage.set("Auto Refreshing");
@@ -143,6 +166,7 @@ void MainWindowModel::setupCallbacks() {
 }
 
 void MainWindowModel::selectDisk(const DiskInfo& disk) {
+    historyExportStatus.set("");
     const auto selected = selectedDisk.get();
     if (selected && selected->id == disk.id) {
         selectedDisk.set(std::nullopt);
@@ -265,7 +289,72 @@ bool MainWindowModel::hasExternalDisks() const {
 DiskListView MainWindowModel::diskList() const {
     const auto selected = selectedDisk.get();
     return diskListView(diskMonitor->connectedDisks.get(),
-                        selected ? std::optional<std::string>(selected->id) : std::nullopt, *platform_.strings);
+                        selected ? std::optional<std::string>(selected->id) : std::nullopt, *platform_.strings,
+                        diskHistories.get(), historyExportStatus.get());
+}
+
+namespace {
+
+// A disk's name as part of a file name: nothing that separates folders or
+// that Finder shows oddly.
+std::string fileNamePart(const std::string& name) {
+    std::string part;
+    for (unsigned char c : name) part += (c < 0x20 || c == '/' || c == ':' || c == 0x7f) ? '-' : static_cast<char>(c);
+    if (part.empty() || part[0] == '.') part = "Disk" + part;
+    return part.substr(0, 80);
+}
+
+std::string dayOf(Date time) {
+    return utcTimestamp(time).substr(0, 10);
+}
+
+}  // namespace
+
+void MainWindowModel::exportSelectedHistory() {
+    const auto disk = selectedDisk.get();
+    if (!disk || !platform_.historySource) return;
+    historyExportStatus.set("Exporting…");
+    const std::string identity = diskIdentity(disk->name, disk->size);
+    platform_.scheduler->asyncGlobal(QualityOfService::utility, [weak = weak_from_this(), source = platform_.historySource,
+                                                                 scheduler = platform_.scheduler, identity, name = disk->name] {
+        namespace fs = std::filesystem;
+        const auto events = source->eventsOf(identity, Date{});
+        const fs::path folder = source->exportFolder();
+        const std::string stem = "Velmora History - " + fileNamePart(name) + " - " + dayOf(scheduler->now());
+        fs::path file = folder / (stem + ".csv");
+        std::error_code error;
+        for (int n = 2; fs::exists(file, error); ++n) file = folder / (stem + " (" + std::to_string(n) + ").csv");
+        fs::create_directories(folder, error);
+        std::string status;
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << historyAsCsv(events);
+            out.close();
+            status = out ? "Saved to " + file.string() : "Could not save " + file.string();
+        }
+        scheduler->asyncMain([weak, status] {
+            if (auto self = weak.lock()) self->historyExportStatus.set(status);
+        });
+    });
+}
+
+void MainWindowModel::reloadHistories() {
+    if (!platform_.historySource) return;
+    std::set<std::string> disks;
+    for (const auto& disk : diskMonitor->connectedDisks.get())
+        if (disk.isExternal) disks.insert(diskIdentity(disk.name, disk.size));
+    // The file is read on a global queue; the main thread only stores the views.
+    platform_.scheduler->asyncGlobal(QualityOfService::utility, [weak = weak_from_this(), source = platform_.historySource,
+                                                                 scheduler = platform_.scheduler, disks] {
+        const Date now = scheduler->now();
+        std::map<std::string, DiskHistoryView> views;
+        for (const auto& disk : disks)
+            views[disk] = diskHistoryView(source->eventsOf(disk, addSeconds(now, -DiskHistoryView::days * 86400)), now);
+        scheduler->asyncMain([weak, views = std::move(views)] {
+            auto self = weak.lock();
+            if (self && self->diskHistories.get() != views) self->diskHistories.set(views);
+        });
+    });
 }
 
 SideButton MainWindowModel::refreshButton() const {

@@ -19,6 +19,7 @@
 #include "disks/DiskInfo.h"
 #include "foundation/published/Published.h"
 #include "platform/Platform.h"
+#include "ui/model/DiskHistoryView.h"
 #include "ui/model/DiskCards.h"
 #include "ui/model/ProtectionCards.h"
 
@@ -69,6 +70,10 @@ public:
     static constexpr double makeInternalHoldSeconds = 2.0;
     static constexpr double systemRefreshSeconds = 1.0;
     static constexpr double aggressiveActivationSeconds = 1.0;
+    // The cards' history is read again this often, and this long after the
+    // disk list changes (the writer has committed what the change brought by then).
+    static constexpr double historyReloadSeconds = 60.0;
+    static constexpr double historyAfterChangeSeconds = 1.0;
 
     // Main thread. Creates the window's managers; the stabilizer starts now,
     // the rest on the first appearance. `systemMonitor` may be null.
@@ -97,6 +102,12 @@ public:
     Published<Date> lastRefreshTime;
     // Kept under "isAggressivePowerActive" in the user defaults.
     Published<bool> isAggressivePowerActive{false};
+    // Each listed external disk's last 7 days, by its identity; read off the
+    // main thread.
+    Published<std::map<std::string, DiskHistoryView>> diskHistories;
+    // How the last export of the selected disk's history went; cleared when
+    // the selection changes.
+    Published<std::string> historyExportStatus;
 
     // Moves (after the store) whenever anything the window shows may have
     // changed: the view state or a published value of a manager it follows.
@@ -120,6 +131,10 @@ public:
     void fixApplicationAssociations();
     void toggleStartup();
     void openMakerWebAddress();  // in the default browser
+    void reloadHistories();
+    // The selected disk's whole history as CSV into the Downloads folder,
+    // written off the main thread; never over an existing file.
+    void exportSelectedHistory();
 
     // What the window shows.
     bool hasExternalDisks() const;
@@ -144,6 +159,7 @@ private:
     Platform platform_;
     std::shared_ptr<InternalDiskMarker> marker_;
     std::vector<Subscription> followed_;
+    std::shared_ptr<Timer> historyTimer_;
     bool appeared_ = false;
 };
 

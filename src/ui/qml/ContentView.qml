@@ -116,7 +116,14 @@ Rectangle {
                     isConnected: model.isConnected
                     selectionSymbol: model.selectionSymbol
                     badges: model.badges
+                    hasHistory: model.hasHistory
+                    historySummary: model.historySummary
+                    historyMarks: model.historyMarks
+                    throughput: model.throughput
+                    throughputCaption: model.throughputCaption
+                    historyExportStatus: model.historyExportStatus
                     onSelect: root.adapter.selectDisk(model.key)
+                    onExportHistory: root.adapter.exportHistory()
                     // The arrow keys move the focus along the list; Space
                     // selects, as a click does.
                     Keys.onUpPressed: diskList.focusCard(index - 1)

@@ -12,7 +12,14 @@ Rectangle {
     property bool isConnected: true
     property string selectionSymbol: "circle"
     property var badges: []
+    property bool hasHistory: false
+    property string historySummary
+    property var historyMarks: []
+    property var throughput: []
+    property string throughputCaption
+    property string historyExportStatus
     signal select()
+    signal exportHistory()
 
     implicitHeight: Math.max(texts.implicitHeight + 24, 64)
     activeFocusOnTab: true
@@ -20,7 +27,7 @@ Rectangle {
     Keys.onReturnPressed: card.select()
     Accessible.role: Accessible.ListItem
     Accessible.name: name
-    Accessible.description: caption + ", " + sizeText
+    Accessible.description: caption + ", " + sizeText + (hasHistory ? ", " + historySummary : "")
     Accessible.checkable: true
     Accessible.checked: isSelected
     Accessible.onPressAction: card.select()
@@ -75,6 +82,17 @@ Rectangle {
             font.pixelSize: 11
             color: Theme.palette.secondaryText
         }
+        ElidedText {
+            objectName: "historySummary"
+            width: parent.width
+            visible: card.hasHistory
+            text: card.historySummary
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+            font.pixelSize: 11
+            color: Theme.palette.secondaryText
+        }
         Row {
             spacing: 4
             visible: card.badges.length > 0
@@ -85,6 +103,22 @@ Rectangle {
                     text: modelData.text
                     tone: modelData.color
                 }
+            }
+        }
+        // Made only for the selected card: the others would hold their
+        // bars and dots for nothing.
+        Loader {
+            width: parent.width
+            active: card.isSelected && card.hasHistory
+            visible: active
+            sourceComponent: DiskHistoryStrip {
+                objectName: "historyStrip"
+                width: parent ? parent.width : 0
+                marks: card.historyMarks
+                throughput: card.throughput
+                caption: card.throughputCaption
+                exportStatus: card.historyExportStatus
+                onExportRequested: card.exportHistory()
             }
         }
     }

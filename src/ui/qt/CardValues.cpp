@@ -102,8 +102,21 @@ QList<KeyedListModel::Row> diskRows(const DiskListView& list) {
     for (const auto& card : list.cards) {
         QVariantList badges;
         for (const auto& badge : card.badges) badges.push_back(QVariantMap{{"text", q(badge.text)}, {"color", q(badge.color)}});
+        QVariantList marks;
+        QVariantList throughput;
+        if (card.history) {
+            for (const auto& mark : card.history->marks)
+                marks.push_back(QVariantMap{{"position", mark.position}, {"tone", q(mark.tone)}});
+            for (double slot : card.history->throughput) throughput.push_back(slot);
+        }
         rows.push_back({q(card.id),
                         {{"name", q(card.name)},
+                         {"hasHistory", card.history.has_value()},
+                         {"historySummary", card.history ? q(card.history->summary) : QString()},
+                         {"historyMarks", marks},
+                         {"throughput", throughput},
+                         {"throughputCaption", card.history ? q(card.history->throughputCaption) : QString()},
+                         {"historyExportStatus", q(card.historyExportStatus)},
                          {"caption", q(card.caption)},
                          {"sizeText", q(card.sizeText)},
                          {"isSelected", card.isSelected},

@@ -10,7 +10,10 @@ namespace velmora {
 
 namespace {
 
-const QList<QByteArray> diskRoles = {"name", "caption", "sizeText", "isSelected", "isConnected", "selectionSymbol", "badges"};
+const QList<QByteArray> diskRoles = {"name",       "caption",         "sizeText",     "isSelected",
+                                     "isConnected", "selectionSymbol", "badges",       "hasHistory",
+                                     "historySummary", "historyMarks", "throughput", "throughputCaption",
+                                     "historyExportStatus"};
 const QList<QByteArray> badgeRoles = {"symbol", "name", "caption", "badge", "tone"};
 const QList<QByteArray> protectedDiskRoles = {"symbol", "name", "powerSymbol"};
 
@@ -100,6 +103,7 @@ void MainWindowAdapter::selectDisk(const QString& id) {
 }
 
 void MainWindowAdapter::refreshDisks() { model_->refreshDisks(); }
+void MainWindowAdapter::exportHistory() { model_->exportSelectedHistory(); }
 void MainWindowAdapter::optimize() { model_->optimize(); }
 void MainWindowAdapter::authorize() { model_->authorize(); }
 void MainWindowAdapter::makeInternal() { model_->makeInternal(); }

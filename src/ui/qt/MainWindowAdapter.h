@@ -74,6 +74,7 @@ public:
 
     Q_INVOKABLE void selectDisk(const QString& id);
     Q_INVOKABLE void refreshDisks();
+    Q_INVOKABLE void exportHistory();
     Q_INVOKABLE void optimize();
     Q_INVOKABLE void authorize();
     Q_INVOKABLE void makeInternal();
