@@ -173,6 +173,9 @@ TEST(BackgroundJobLedger, ARunIsOnRecordBeforeItStartsSoADeathBeforeItIsConfirme
     EXPECT_NE(inner->recordAtStart.find("starting " + inner->token + "\n"), std::string::npos)
         << "on record before the start: " << inner->recordAtStart;
 
+    // The loop carries its token (its shell may still be starting).
+    const std::string carried = std::string(BackgroundJobLedger::kTokenVariable) + "=" + inner->token;
+    ASSERT_TRUE(eventually([&] { return !processesWithEnvironmentEntry(carried).empty(); }));
     // The owner is gone (an owner line no live process matches), its run never confirmed.
     folder.write("jobs/4242.jobs", "owner 999999 1\nstarting " + inner->token + "\nstarting 1-1-1\n");
     std::filesystem::remove(dying->filePath());
