@@ -26,6 +26,9 @@ std::optional<std::string> hostHistoryFile(const std::optional<std::string>& mac
 // The platform with identical read-only queries shared among its owners.
 Platform withSharedQueries(Platform platform);
 
+// The platform with the disks' stability history kept in `file`, its writer started.
+Platform withHistory(Platform platform, const std::string& file);
+
 // The front end without windows, on the main loop this host needs.
 std::shared_ptr<Frontend> makeHeadlessFrontend(std::shared_ptr<RealScheduler> scheduler);
 

@@ -5,8 +5,6 @@
 #include <sstream>
 
 #include "app/root/HeadlessFrontend.h"
-#include "history/store/HistoryWriter.h"
-#include "history/store/ProgramVersion.h"
 #include "host/HostPlatform.h"
 #include "platform/mac/MacMainRunLoop.h"
 #include "platform/mac/MacPlatform.h"
@@ -26,12 +24,7 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     macOptions.bundlePath = options.bundlePath;
     auto platform = withSharedQueries(mac::makeMacPlatform(std::move(scheduler), std::move(diagnostics), std::move(macOptions)));
     std::ostringstream ignored;
-    if (const auto file = hostHistoryFile(std::nullopt, ignored)) {
-        auto history = HistoryWriter::create(platform.scheduler, *file, programVersion(), platform.diagnostics);
-        history->start();
-        platform.historySource = history;
-        platform.history = std::move(history);
-    }
+    if (const auto file = hostHistoryFile(std::nullopt, ignored)) return withHistory(std::move(platform), *file);
     return platform;
 }
 

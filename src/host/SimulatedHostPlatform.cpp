@@ -9,8 +9,6 @@
 #include <unistd.h>
 
 #include "app/root/HeadlessFrontend.h"
-#include "history/store/HistoryWriter.h"
-#include "history/store/ProgramVersion.h"
 #include "host/HostPlatform.h"
 #include "sim/services/SimPlatform.h"
 #include "sim/state/Machine.h"
@@ -111,11 +109,7 @@ std::optional<Platform> makeHostPlatform(const LaunchOptions& options, std::shar
     simOptions.strings =
         std::make_shared<StringTable>(StringTable::loadFile(std::string(VELMORA_RESOURCES_DIR) + "/en.strings"));
     auto platform = withSharedQueries(sim::makeSimulatedPlatform(dir, std::move(scheduler), std::move(diagnostics), simOptions));
-    auto history = HistoryWriter::create(platform.scheduler, sim::historyFileFor(dir), programVersion(), platform.diagnostics);
-    history->start();
-    platform.historySource = history;
-    platform.history = std::move(history);
-    return platform;
+    return withHistory(std::move(platform), sim::historyFileFor(dir));
 }
 
 std::optional<std::string> hostHistoryFile(const std::optional<std::string>& machine, std::ostream& err) {
