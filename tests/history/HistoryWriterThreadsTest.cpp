@@ -8,6 +8,7 @@
 
 #include "foundation/data/TemporaryFolder.h"
 #include "foundation/dispatch/RealScheduler.h"
+#include "history/store/HistoryDatabase.h"
 #include "history/store/HistoryWriter.h"
 
 namespace velmora {
@@ -56,6 +57,28 @@ TEST(HistoryWriterThreads, RecordersAndAReaderAtOnceLoseNothing) {
     EXPECT_TRUE(say->lines().empty());
     writer->stop();
     scheduler->shutdown();
+}
+
+// The writer and a reader (the window, an export) may open a file that is
+// still being made; whichever makes the schema, the other must find it made.
+TEST(HistoryWriterThreads, ConnectionsOpeningANewFileAtOnceAllOpenIt) {
+    testing::TemporaryFolder folder;
+    constexpr int kRounds = 30, kConnections = 4;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string path = folder.path() + "/H" + std::to_string(round) + ".sqlite";
+        std::atomic<int> ready{0}, opened{0};
+        std::vector<std::thread> openers;
+        CapturingDiagnostics say;
+        for (int c = 0; c < kConnections; ++c) {
+            openers.emplace_back([&] {
+                ++ready;
+                while (ready < kConnections) std::this_thread::yield();
+                if (HistoryDatabase::open(path, say)) ++opened;
+            });
+        }
+        for (auto& o : openers) o.join();
+        ASSERT_EQ(opened, kConnections) << "round " << round << ": " << (say.lines().empty() ? "" : say.lines()[0]);
+    }
 }
 
 }  // namespace

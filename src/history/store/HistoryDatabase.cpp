@@ -3,11 +3,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <thread>
 
 #include "history/store/HistoryStatement.h"
 
@@ -92,25 +94,27 @@ std::optional<std::int64_t> HistoryDatabase::pragmaInteger(const char* sql) cons
 }
 
 bool HistoryDatabase::migrate(std::string& error) {
+    // The version is read inside the write transaction: the writer and a
+    // reader (the window, an export) may open a new file at the same moment,
+    // and the one that comes second must find the schema the first one made.
+    if (!exec("BEGIN IMMEDIATE", &error)) return false;
+    const auto fail = [this, &error](std::string why) {
+        error = std::move(why);
+        exec("ROLLBACK");
+        return false;
+    };
     const auto version = pragmaInteger("PRAGMA user_version");
-    if (!version) {
-        error = sqlite3_errmsg(db_);
-        return false;
-    }
+    if (!version) return fail(sqlite3_errmsg(db_));
     if (*version > schemaVersion) {
-        error = "a newer Velmora wrote it (schema " + std::to_string(*version) + ", this one knows " +
-                std::to_string(schemaVersion) + ")";
-        return false;
+        return fail("a newer Velmora wrote it (schema " + std::to_string(*version) + ", this one knows " +
+                    std::to_string(schemaVersion) + ")");
     }
     for (auto step = *version; step < schemaVersion; ++step) {
-        const std::string sql = std::string("BEGIN IMMEDIATE;") + migrations[step] + "PRAGMA user_version = " +
-                                std::to_string(step + 1) + ";COMMIT;";
-        if (!exec(sql.c_str(), &error)) {
-            exec("ROLLBACK");
-            return false;
-        }
+        const std::string sql = migrations[step] + std::string("PRAGMA user_version = ") + std::to_string(step + 1);
+        std::string why;
+        if (!exec(sql.c_str(), &why)) return fail(why);
     }
-    return true;
+    return exec("COMMIT", &error) || fail(error);
 }
 
 HistoryDatabase::Opened HistoryDatabase::tryOpen(const std::string& path, std::unique_ptr<HistoryDatabase>& out,
@@ -131,8 +135,16 @@ HistoryDatabase::Opened HistoryDatabase::tryOpen(const std::string& path, std::u
     // it changes nothing, and a damaged one is found just below.
     database->exec("PRAGMA auto_vacuum = INCREMENTAL");
     {
-        Statement mode(db, "PRAGMA journal_mode = WAL");
-        rc = mode ? mode.step() : mode.code();
+        // Switching a new file to WAL wants it alone, and SQLite answers busy
+        // at once rather than wait when another connection opens it at the
+        // same moment (the writer and the window's reader at a first start).
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        do {
+            Statement mode(db, "PRAGMA journal_mode = WAL");
+            rc = mode ? mode.step() : mode.code();
+            if ((rc & 0xff) != SQLITE_BUSY) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } while (std::chrono::steady_clock::now() < giveUp);
         if (rc != SQLITE_ROW) {
             error = sqlite3_errmsg(db);
             return isCorruption(rc) ? Opened::corrupt : Opened::failed;
