@@ -207,7 +207,7 @@ void AppDelegate::stabilizeUSBConnection(const DiskInfo& disk) {
 }
 
 void AppDelegate::optimizeMountParameters(const DiskInfo& disk) {
-    if (!disk.mountPoint) return;
+    if (!disk.hasMountPoint()) return;
     const RunResult result = platform_.processes->run(
         runOf("/sbin/mount", {"-u", "-o", "noatime,async", *disk.mountPoint}, mountDeadlineSeconds));
     if (result.succeeded()) {

@@ -79,7 +79,8 @@ bool DisconnectionRecovery::checkForEnumerationFailure(const DiskInfo& disk) {
         .code(logShowEntryLinesOnly)
         .code(" | grep -i -F -e ")
         .value(disk.name)
-        .code(" | wc -l");
+        .code(" | wc -l")
+        .onlyReads();
     const std::string output = platform_.runner().runScriptWithOutput(script, monitorOutputMessages());
     const auto count = parseTrimmedDecimalInteger(output);
     if (!count) return false;

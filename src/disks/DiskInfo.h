@@ -22,6 +22,9 @@ struct DiskInfo {
     bool isRemovable = false;
     std::optional<std::string> mountPoint;
     std::optional<std::string> fileSystem;
+    // diskutil gives a whole disk with partitions an empty mount point rather
+    // than none; a remount of "" is no remount.
+    bool hasMountPoint() const { return mountPoint && !mountPoint->empty(); }
     bool isConnected = true;
     Date lastSeen;
     bool isMarkedAsInternal = false;

@@ -15,13 +15,16 @@ void PeriodicDiskStabilizer::applyStartupTuning() const {
     Diagnostics& out = *platform_.diagnostics;
     out.line("Otomatik USB Stabilizer başlatıldı");
     run(Script("sudo pmset -a disksleep 0\nsudo pmset -a hibernatemode 0\nsudo pmset -a powernap 0\n"
-               "sudo pmset -a sleep 0\nsudo sysctl -w hw.usb.power_save=0 2>/dev/null || true"));
+               "sudo pmset -a sleep 0\nsudo sysctl -w hw.usb.power_save=0 2>/dev/null || true")
+            .onlyTunesSettings());
     out.line("✅ USB güç yönetimi optimize edildi");
     run(Script("sudo sysctl -w kern.ipc.maxsockbuf=8388608\nsudo sysctl -w vm.pressure_disable_threshold=5\n"
-               "sudo sysctl -w kern.maxvnodes=100000"));
+               "sudo sysctl -w kern.maxvnodes=100000")
+            .onlyTunesSettings());
     out.line("🚀 USB I/O priority artırıldı");
     run(Script("sudo sysctl -w kern.maxfiles=65536\nsudo sysctl -w kern.maxfilesperproc=32768\n"
-               "sudo sysctl -w kern.ipc.somaxconn=1024"));
+               "sudo sysctl -w kern.ipc.somaxconn=1024")
+            .onlyTunesSettings());
     out.line("🎨 Adobe tolerant modu aktif");
 }
 
@@ -55,20 +58,20 @@ void PeriodicDiskStabilizer::performEnhancedStabilization(const std::vector<Disk
                 .value(disk.name)
                 .code(" || {\n    kextunload -b com.apple.iokit.IOUSBMassStorageClass 2>/dev/null || true\n"
                       "    sleep 1\n    kextload -b com.apple.iokit.IOUSBMassStorageClass 2>/dev/null || true\n}"));
-        if (disk.mountPoint) {
+        if (disk.hasMountPoint()) {
             run(Script()
                     .code("sudo mount -o remount,noatime,async ")
                     .value(*disk.mountPoint)
                     .code(" 2>/dev/null || true"));
         }
     }
-    run(Script("sudo sysctl -w vm.pressure_disable_threshold=3\nsudo sync"));
+    run(Script("sudo sysctl -w vm.pressure_disable_threshold=3\nsudo sync").onlyTunesSettings());
 }
 
 void PeriodicDiskStabilizer::performNormalStabilization(const std::vector<DiskInfo>& disks) const {
     for (const auto& disk : disks) {
         keepMounted(disk);
-        if (disk.mountPoint) {
+        if (disk.hasMountPoint()) {
             run(Script().code("sudo mount -o remount,noatime ").value(*disk.mountPoint).code(" 2>/dev/null || true"));
         }
     }

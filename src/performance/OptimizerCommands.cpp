@@ -84,7 +84,7 @@ void OptimizerCommands::runStep(const std::string& program, const std::vector<st
 }
 
 void OptimizerCommands::remount(const DiskInfo& disk, const std::string& options, const std::string& label) const {
-    if (!disk.mountPoint) return;
+    if (!disk.hasMountPoint()) return;
     runStep("/sbin/mount", {"-o", options, *disk.mountPoint}, disk, label);
 }
 

@@ -49,18 +49,19 @@ void AdobeProtection::activateEnhancedProtection() {
         "sudo pmset -a usbsleep 0\n"
         "sudo kextunload -b com.apple.iokit.IOUSBFamily 2>/dev/null || true\n"
         "sudo kextload -b com.apple.iokit.IOUSBFamily 2>/dev/null || true"));
-    context_.run(Script("sudo sysctl -w hw.usb.power_reservation=500"));
+    context_.run(Script("sudo sysctl -w hw.usb.power_reservation=500").onlyTunesSettings());
     context_.run(Script(
         "sudo sysctl -w kern.ipc.somaxconn=1024\n"
         "sudo sysctl -w kern.maxfiles=65536\n"
-        "sudo sysctl -w kern.maxfilesperproc=32768"));
+        "sudo sysctl -w kern.maxfilesperproc=32768")
+            .onlyTunesSettings());
 }
 
 void AdobeProtection::activateNormalProtection() {
     context_.log("🟢 NORMAL PROTECTION aktif");
     context_.publish(StabilityLevel::protecting, "🟢 Normal koruma moduna geçiş");
     context_.log("📊 STANDARD USB PROTECTION aktif");
-    context_.run(Script("sudo pmset -a usbsleep 0"));
+    context_.run(Script("sudo pmset -a usbsleep 0").onlyTunesSettings());
 }
 
 }  // namespace velmora

@@ -252,9 +252,9 @@ void AutomaticUSBStabilizer::performStabilizationCycle() {
     if (!monitoring_) return;
     auto disks = parts_->lister.getCurrentUSBDisks();
     for (const auto& disk : disks) parts_->health.checkUSBDiskHealth(disk);
-    for (std::size_t i = 0; i < disks.size(); ++i) parts_->context.run(Script(kSocketBufferScript));
-    parts_->context.run(Script(kNoSleepScript));
-    parts_->context.run(Script(kVirtualMemoryScript));
+    for (std::size_t i = 0; i < disks.size(); ++i) parts_->context.run(Script(kSocketBufferScript).onlyTunesSettings());
+    parts_->context.run(Script(kNoSleepScript).onlyTunesSettings());
+    parts_->context.run(Script(kVirtualMemoryScript).onlyTunesSettings());
     parts_->context.publish(std::nullopt,
                             "Stabilization issue completed (" + shortTimeText(platform_.scheduler->now()) + ")");
 }

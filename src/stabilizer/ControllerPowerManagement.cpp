@@ -103,15 +103,16 @@ bool ControllerPowerManagement::startAdvancedPowerManagement(const std::vector<U
             case USBControllerSpecialHandling::asmediaGeneric:
                 context_.log("🔋 ASMedia Power Management for " + controller.deviceName);
                 context_.run(Script("# ASMedia kontrollör optimizasyonu\n"
-                                    "sudo sysctl -w hw.usb.power_save=0 2>/dev/null || true"));
+                                    "sudo sysctl -w hw.usb.power_save=0 2>/dev/null || true")
+                                 .onlyTunesSettings());
                 break;
             case USBControllerSpecialHandling::jmicronGeneric:
                 context_.log("🔋 JMicron Power Management for " + controller.deviceName);
-                context_.run(Script("# JMicron kontrollör için power management\nsudo pmset -a usbsleep 0"));
+                context_.run(Script("# JMicron kontrollör için power management\nsudo pmset -a usbsleep 0").onlyTunesSettings());
                 break;
             case USBControllerSpecialHandling::generic:
                 context_.log("🔋 Generic Power Management for " + controller.deviceName);
-                context_.run(Script("sudo pmset -a disksleep 0\nsudo pmset -a sleep 0"));
+                context_.run(Script("sudo pmset -a disksleep 0\nsudo pmset -a sleep 0").onlyTunesSettings());
                 break;
         }
     }
@@ -148,7 +149,7 @@ void ControllerPowerManagement::performPowerManagementCycle(const std::vector<US
     for (const auto& controller : withKnownIssues(controllers)) {
         if (!controller.solution) continue;
         context_.run(Script("caffeinate -u -t 1"));
-        context_.run(Script("diskutil list > /dev/null 2>&1"));
+        context_.run(Script("diskutil list > /dev/null 2>&1").onlyReads());
         switch (controller.solution->specialHandling) {
             case USBControllerSpecialHandling::realtekRTL9210B:
                 context_.run(Script()
@@ -157,13 +158,13 @@ void ControllerPowerManagement::performPowerManagementCycle(const std::vector<US
                                  .code(kRealtekKeepAliveAfterName));
                 break;
             case USBControllerSpecialHandling::asmediaGeneric:
-                context_.run(Script("ioreg -l -p IOUSB | grep -A 5 ASMedia > /dev/null"));
+                context_.run(Script("ioreg -l -p IOUSB | grep -A 5 ASMedia > /dev/null").onlyReads());
                 break;
             case USBControllerSpecialHandling::jmicronGeneric:
-                context_.run(Script("system_profiler SPUSBDataType | grep -i jmicron > /dev/null"));
+                context_.run(Script("system_profiler SPUSBDataType | grep -i jmicron > /dev/null").onlyReads());
                 break;
             case USBControllerSpecialHandling::generic:
-                context_.run(Script().code("diskutil info ").value(controller.diskPath).code(" > /dev/null 2>&1"));
+                context_.run(Script().code("diskutil info ").value(controller.diskPath).code(" > /dev/null 2>&1").onlyReads());
                 break;
         }
     }

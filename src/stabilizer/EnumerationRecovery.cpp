@@ -118,7 +118,7 @@ void EnumerationRecovery::refreshUSBSubsystem() {
 
 void EnumerationRecovery::resetUSBPowerManagement() {
     context_.log("🔋 USB power management resetleniyor...");
-    context_.run(Script(kPowerResetScript));
+    context_.run(Script(kPowerResetScript).onlyTunesSettings());
     context_.log("✅ USB power management resetlendi");
 }
 

@@ -14,6 +14,7 @@ void USBDiskHealth::performDiskHealthCheck(const USBDiskInfo& disk) const {
     RunSpec request;
     request.program = "/bin/sh";
     request.arguments = {"-c", check.text()};
+    request.effect = RunEffect::nothing;
     request.output = OutputWiring::inherit;
     request.error = ErrorWiring::inherit;
     RunResult result = context_.platform().processes->run(request);
@@ -40,7 +41,7 @@ void USBDiskHealth::performIndividualDiskRecovery(const USBDiskInfo& disk) const
 
 void USBDiskHealth::checkUSBDiskHealth(const USBDiskInfo& disk) const {
     Script query;
-    query.code("diskutil info ").value(disk.path).code(" | grep -E \"(Device Node|Mount Point|File System)\"");
+    query.code("diskutil info ").value(disk.path).code(" | grep -E \"(Device Node|Mount Point|File System)\"").onlyReads();
     std::string output = context_.output(query);
     if (output.find("No such file") != std::string::npos || output.find("error") != std::string::npos) {
         context_.log("⚠️ USB disk health sorunu: " + disk.name);

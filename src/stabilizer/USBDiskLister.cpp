@@ -54,7 +54,8 @@ std::optional<USBDiskInfo> USBDiskLister::getUSBDiskInfo(const std::string& id) 
         auto protocol = info.string(key);
         if (protocol && containsDiskImage(*protocol)) return std::nullopt;
     }
-    disk.mountPoint = info.string("MountPoint");
+    // A whole disk with partitions answers an empty mount point: none to remount.
+    if (auto mountPoint = info.string("MountPoint"); mountPoint && !mountPoint->empty()) disk.mountPoint = mountPoint;
     disk.size = info.integer("TotalSize").value_or(0);
     disk.path = "/dev/" + id;
     return disk;

@@ -65,6 +65,8 @@ TEST_F(MonitorStabilizer, NoExternalDiskMeansAQuietPass) {
 TEST_F(MonitorStabilizer, NormalPassEveryThirtySecondsQuotesPathsAndMountPoints) {
     diskutil.plug(DiskPlistFields::usbDisk("disk4", "My Disk", "/Volumes/My Disk"));
     diskutil.plug(DiskPlistFields::usbDisk("disk5", "Raw", std::nullopt));
+    // A whole disk with partitions: diskutil answers an empty mount point.
+    diskutil.plug(DiskPlistFields::usbDisk("disk6", "Parted", ""));
     monitor->startMonitoring();
     tp.scheduler->advance(29.9);
     EXPECT_FALSE(tp.diagnostics->contains("📊 Normal USB stabilization"));
@@ -76,6 +78,7 @@ TEST_F(MonitorStabilizer, NormalPassEveryThirtySecondsQuotesPathsAndMountPoints)
                   "diskutil info '/dev/disk4' > /dev/null 2>&1 || diskutil mount '/dev/disk4' 2>/dev/null",
                   "mount -o remount,noatime '/Volumes/My Disk' 2>/dev/null || true",
                   "diskutil info '/dev/disk5' > /dev/null 2>&1 || diskutil mount '/dev/disk5' 2>/dev/null",
+                  "diskutil info '/dev/disk6' > /dev/null 2>&1 || diskutil mount '/dev/disk6' 2>/dev/null",
               }));
     tp.scheduler->advance(30.0);
     EXPECT_EQ(tp.diagnostics->count("📊 Normal USB stabilization"), 2u);

@@ -15,6 +15,15 @@ namespace velmora {
 enum class OutputWiring { inherit, pipe };
 enum class ErrorWiring { inherit, nullDevice, pipe, mergeIntoOutput };
 
+enum class RunEffect {
+    anything,
+    // Power and kernel settings (pmset, sysctl, purge) and nothing about
+    // disks, volumes or mounts.
+    settingsOnly,
+    // Reads only: queries and filters.
+    nothing,
+};
+
 struct RunSpec {
     std::string program;                 // absolute path, never searched on a PATH
     std::vector<std::string> arguments;  // passed as separate arguments, never re-split
@@ -34,6 +43,9 @@ struct RunSpec {
     // its jobs is recorded while still running, so a crash meanwhile cannot
     // lose the jobs it starts.
     std::function<void(int pid, double deadlineSeconds)> started;
+    // What the run may change, as the owner vouches for it: a launcher that
+    // keeps answers to read-only queries drops only those it may have changed.
+    RunEffect effect = RunEffect::anything;
 };
 
 // The background jobs a finished run left in its process group, held for the

@@ -40,6 +40,16 @@ Script& Script::value(std::string_view text) {
     return *this;
 }
 
+Script& Script::onlyReads() {
+    effect_ = RunEffect::nothing;
+    return *this;
+}
+
+Script& Script::onlyTunesSettings() {
+    effect_ = RunEffect::settingsOnly;
+    return *this;
+}
+
 std::string Script::quote(std::string_view value) {
     std::string quoted;
     quoted.reserve(value.size() + 2);

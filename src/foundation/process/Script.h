@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/process/ProcessLauncher.h"
+
 namespace velmora {
 
 class Script {
@@ -19,6 +21,13 @@ public:
 
     Script& code(std::string_view text);    // trusted program text, inserted as is
     Script& value(std::string_view text);   // untrusted value, inserted as one quoted word
+    // What running the script may change, when its owner knows it to be
+    // less than anything: a script of queries and filters changes nothing,
+    // one of pmset and sysctl lines only settings. Answers kept for other
+    // owners that it cannot have changed stay good.
+    Script& onlyReads();
+    Script& onlyTunesSettings();
+    RunEffect effect() const { return effect_; }
 
     // The whole text as the shell receives it.
     std::string text() const;
@@ -35,6 +44,7 @@ private:
         std::string text;
     };
     std::vector<Piece> pieces_;
+    RunEffect effect_ = RunEffect::anything;
 };
 
 // The sudo rule on a plain text: remove every "sudo " and every "sudo\n"

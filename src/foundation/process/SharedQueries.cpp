@@ -1,6 +1,7 @@
 #include "foundation/process/SharedQueries.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace velmora {
 
@@ -39,10 +40,25 @@ bool SharedQueries::isShareable(const RunSpec& r) {
            readsOnly(r);
 }
 
-bool SharedQueries::isReadOnly(const RunSpec& r) {
-    if (readsOnly(r)) return true;
+RunEffect SharedQueries::effectOf(const RunSpec& r) {
+    if (r.effect != RunEffect::anything) return r.effect;
     const std::string& p = r.program;
-    return p == "/usr/bin/top" || p == "/usr/sbin/iostat" || p == "/usr/bin/memory_pressure" || p == "/bin/ps";
+    if (readsOnly(r) || p == "/usr/bin/top" || p == "/usr/sbin/iostat" || p == "/usr/bin/memory_pressure" ||
+        p == "/bin/ps")
+        return RunEffect::nothing;
+    if (p == "/usr/sbin/sysctl" || p == "/usr/bin/pmset" || p == "/usr/sbin/purge" || p == "/bin/sync")
+        return RunEffect::settingsOnly;
+    return RunEffect::anything;
+}
+
+bool SharedQueries::isAboutDisks(const std::string& key) {
+    // Keys begin with the program's path.
+    for (const char* p : {"/usr/sbin/diskutil", "/bin/df", "/sbin/mount"}) {
+        const std::string_view program(p);
+        if (key.compare(0, program.size(), program) == 0 && key.size() > program.size() && key[program.size()] == '\0')
+            return true;
+    }
+    return false;
 }
 
 std::string SharedQueries::keyOf(const RunSpec& r) {
@@ -56,20 +72,25 @@ std::size_t SharedQueries::waiting() const {
     return waiting_;
 }
 
-void SharedQueries::forgetAnswers() {
+void SharedQueries::forgetAnswers(RunEffect effect) {
     std::lock_guard lock(mutex_);
-    kept_.clear();
+    // A settings change leaves what diskutil, df and mount answer alone.
+    const auto mayHaveChanged = [&](const std::string& key) {
+        return effect == RunEffect::anything || !isAboutDisks(key);
+    };
+    std::erase_if(kept_, [&](const auto& entry) { return mayHaveChanged(entry.first); });
     // Those still running finish for the owners already waiting; a query
     // asked from now on starts its own.
-    running_.clear();
+    std::erase_if(running_, [&](const auto& entry) { return mayHaveChanged(entry.first); });
 }
 
 RunResult SharedQueries::run(const RunSpec& request) {
     if (isShareable(request)) return runShared(request);
-    if (isReadOnly(request)) return inner_->run(request);
-    forgetAnswers();
+    const RunEffect effect = effectOf(request);
+    if (effect == RunEffect::nothing) return inner_->run(request);
+    forgetAnswers(effect);
     RunResult result = inner_->run(request);
-    forgetAnswers();
+    forgetAnswers(effect);
     return result;
 }
 

@@ -9,7 +9,9 @@
 // do anything). Any other command may change what the queries would answer
 // (an eject, a remount, a mark), so it drops every kept answer before and
 // after it runs, and a query asked after it starts never joins a run that
-// began before it.
+// began before it. A run whose owner says what it may change drops only the
+// answers that could differ: a health check's `diskutil info | grep` none, a
+// script of pmset and sysctl lines all but those about disks and mounts.
 //
 // The window is one second: the shortest period of any owner's scan is five
 // seconds, so a shared answer is never older than a fifth of a tick, and
@@ -39,9 +41,10 @@ public:
     // arguments, captured output, waited for, nothing extra in its
     // environment.
     static bool isShareable(const RunSpec& request);
-    // Reads the system without changing it, though it is not shared (a
-    // sample over time, like top or iostat): it leaves kept answers alone.
-    static bool isReadOnly(const RunSpec& request);
+    // What a run that is not shared may change: what its owner says, else
+    // nothing for a sample over time (top, iostat), settings only for pmset,
+    // sysctl and purge, and anything for every other command and script.
+    static RunEffect effectOf(const RunSpec& request);
 
     static double steadySeconds();
     // Owners now waiting for a running query's answer.
@@ -57,8 +60,9 @@ private:
         RunResult result;
     };
     static std::string keyOf(const RunSpec& request);
+    static bool isAboutDisks(const std::string& key);
     RunResult runShared(const RunSpec& request);
-    void forgetAnswers();
+    void forgetAnswers(RunEffect effect);
 
     std::shared_ptr<ProcessLauncher> inner_;
     double window_;

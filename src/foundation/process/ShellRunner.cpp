@@ -33,6 +33,7 @@ std::shared_ptr<BackgroundJobs> ShellRunner::runPlainScript(const Script& script
     RunSpec request;
     request.program = kShell;
     request.arguments = {"-c", *text};
+    request.effect = script.effect();
     request.error = ErrorWiring::nullDevice;
     request.keepJobs = keepJobs;
     RunResult result = launcher_->run(request);
@@ -49,6 +50,7 @@ std::string ShellRunner::runScriptWithOutput(const Script& script, const SudoRun
     RunSpec request;
     request.program = kShell;
     request.arguments = {"-c", *text};
+    request.effect = script.effect();
     request.output = OutputWiring::pipe;
     request.error = ErrorWiring::nullDevice;
     const RunResult result = launcher_->run(request);
@@ -63,6 +65,7 @@ std::string ShellRunner::runZshWithResult(const Script& script) const {
     RunSpec request;
     request.program = kZsh;
     request.arguments = {"-c", script.text()};
+    request.effect = script.effect();
     request.output = OutputWiring::pipe;
     request.error = ErrorWiring::mergeIntoOutput;
     const RunResult result = launcher_->run(request);

@@ -49,54 +49,70 @@ TEST(SharedQueries, OnlyReadOnlyQueriesAreShared) {
     inherited.output = OutputWiring::inherit;
     RunSpec withEnvironment = query("/bin/df", {"/"});
     withEnvironment.environment["TZ"] = "UTC";
-    const struct { const char* what; RunSpec request; bool shareable, readOnly; } cases[] = {
-        {"diskutil info", query("/usr/sbin/diskutil", {"info", "-plist", "disk4"}), true, true},
-        {"diskutil list", query("/usr/sbin/diskutil", {"list", "-plist"}), true, true},
-        {"diskutil eject", query("/usr/sbin/diskutil", {"eject", "disk4"}), false, false},
-        {"diskutil mount", query("/usr/sbin/diskutil", {"mount", "disk4s1"}), false, false},
-        {"df", query("/bin/df", {"/Volumes/Photos"}), true, true},
-        {"mount listing", query("/sbin/mount", {}), true, true},
-        {"remount", query("/sbin/mount", {"-u", "-o", "noatime", "/Volumes/Photos"}), false, false},
-        {"pmset -g", query("/usr/bin/pmset", {"-g", "assertions"}), true, true},
-        {"pmset setting", query("/usr/bin/pmset", {"-b", "disablesleep", "1"}), false, false},
-        {"sysctl read", query("/usr/sbin/sysctl", {"-n", "kern.maxfiles"}), true, true},
-        {"sysctl write", query("/usr/sbin/sysctl", {"-w", "kern.maxvnodes=1000000"}), false, false},
-        {"sysctl -n with a value", query("/usr/sbin/sysctl", {"-n", "kern.maxvnodes=1"}), false, false},
-        {"ioreg", query("/usr/sbin/ioreg", {"-p", "IOUSB", "-l"}), true, true},
-        {"script", query("/bin/sh", {"-c", "diskutil list"}), false, false},
-        {"top", query("/usr/bin/top", {"-l", "2"}), false, true},
-        {"iostat", query("/usr/sbin/iostat", {"-c", "2"}), false, true},
-        {"output not captured", inherited, false, true},
-        {"own environment", withEnvironment, false, true},
+    RunSpec healthCheck = query("/bin/sh", {"-c", "diskutil info /dev/disk4 | grep -E 'Mount Point'"});
+    healthCheck.effect = RunEffect::nothing;
+    RunSpec tuning = query("/bin/sh", {"-c", "pmset -a disksleep 0"});
+    tuning.effect = RunEffect::settingsOnly;
+    constexpr auto nothing = RunEffect::nothing, settings = RunEffect::settingsOnly, anything = RunEffect::anything;
+    const struct { const char* what; RunSpec request; bool shareable; RunEffect effect; } cases[] = {
+        {"diskutil info", query("/usr/sbin/diskutil", {"info", "-plist", "disk4"}), true, nothing},
+        {"diskutil list", query("/usr/sbin/diskutil", {"list", "-plist"}), true, nothing},
+        {"diskutil eject", query("/usr/sbin/diskutil", {"eject", "disk4"}), false, anything},
+        {"diskutil mount", query("/usr/sbin/diskutil", {"mount", "disk4s1"}), false, anything},
+        {"df", query("/bin/df", {"/Volumes/Photos"}), true, nothing},
+        {"mount listing", query("/sbin/mount", {}), true, nothing},
+        {"remount", query("/sbin/mount", {"-u", "-o", "noatime", "/Volumes/Photos"}), false, anything},
+        {"pmset -g", query("/usr/bin/pmset", {"-g", "assertions"}), true, nothing},
+        {"pmset setting", query("/usr/bin/pmset", {"-b", "disablesleep", "1"}), false, settings},
+        {"sysctl read", query("/usr/sbin/sysctl", {"-n", "kern.maxfiles"}), true, nothing},
+        {"sysctl write", query("/usr/sbin/sysctl", {"-w", "kern.maxvnodes=1000000"}), false, settings},
+        {"sysctl -n with a value", query("/usr/sbin/sysctl", {"-n", "kern.maxvnodes=1"}), false, settings},
+        {"purge", query("/usr/sbin/purge", {}), false, settings},
+        {"ioreg", query("/usr/sbin/ioreg", {"-p", "IOUSB", "-l"}), true, nothing},
+        {"script", query("/bin/sh", {"-c", "diskutil list"}), false, anything},
+        {"script its owner says only reads", healthCheck, false, nothing},
+        {"script its owner says only tunes", tuning, false, settings},
+        {"top", query("/usr/bin/top", {"-l", "2"}), false, nothing},
+        {"iostat", query("/usr/sbin/iostat", {"-c", "2"}), false, nothing},
+        {"output not captured", inherited, false, nothing},
+        {"own environment", withEnvironment, false, nothing},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SharedQueries::isShareable(c.request), c.shareable) << c.what;
-        EXPECT_EQ(SharedQueries::isReadOnly(c.request), c.readOnly) << c.what;
+        EXPECT_EQ(SharedQueries::effectOf(c.request), c.effect) << c.what;
     }
 }
 
-// What the second of two identical queries gets, by when it asks.
-TEST(SharedQueries, AnAnswerIsSharedWithinItsWindowAndUntilACommand) {
+// What the second of two identical queries gets, by when it asks and what
+// ran between.
+TEST(SharedQueries, AnAnswerIsSharedWithinItsWindowAndUntilACommandThatMayChangeIt) {
     const RunSpec info = query("/usr/sbin/diskutil", {"info", "-plist", "disk4"});
-    const struct { const char* what; std::function<void(SharedQueries&, double&)> between; std::string second; } cases[] = {
-        {"at once", [](SharedQueries&, double&) {}, "answer 1"},
-        {"within the window", [](SharedQueries&, double& now) { now += 1.0; }, "answer 1"},
-        {"after the window", [](SharedQueries&, double& now) { now += 1.01; }, "answer 2"},
-        {"after an eject",
-         [](SharedQueries& shared, double&) { shared.run(query("/usr/sbin/diskutil", {"eject", "disk4"})); },
-         "answer 3"},
-        {"after a sample", [](SharedQueries& shared, double&) { shared.run(query("/usr/bin/top", {"-l", "2"})); },
-         "answer 1"},
-        {"another disk", [](SharedQueries& shared, double&) { shared.run(query("/usr/sbin/diskutil", {"info", "disk5"})); },
-         "answer 1"},
+    const RunSpec assertions = query("/usr/bin/pmset", {"-g", "assertions"});
+    const auto running = [](RunSpec r) { return [r](SharedQueries& shared, double&) { shared.run(r); }; };
+    RunSpec healthCheck = query("/bin/sh", {"-c", "diskutil info /dev/disk4 | grep -q 'Mount Point'"});
+    healthCheck.effect = RunEffect::nothing;
+    RunSpec tuning = query("/bin/sh", {"-c", "pmset -a sleep 0"});
+    tuning.effect = RunEffect::settingsOnly;
+    const struct { const char* what; RunSpec asked; std::function<void(SharedQueries&, double&)> between; std::string second; } cases[] = {
+        {"at once", info, [](SharedQueries&, double&) {}, "answer 1"},
+        {"within the window", info, [](SharedQueries&, double& now) { now += 1.0; }, "answer 1"},
+        {"after the window", info, [](SharedQueries&, double& now) { now += 1.01; }, "answer 2"},
+        {"after an eject", info, running(query("/usr/sbin/diskutil", {"eject", "disk4"})), "answer 3"},
+        {"after a sample", info, running(query("/usr/bin/top", {"-l", "2"})), "answer 1"},
+        {"another disk", info, running(query("/usr/sbin/diskutil", {"info", "disk5"})), "answer 1"},
+        {"after a script", info, running(query("/bin/sh", {"-c", "diskutil mount disk4"})), "answer 3"},
+        {"after a script that only reads", info, running(healthCheck), "answer 1"},
+        {"a disk's answer after a settings script", info, running(tuning), "answer 1"},
+        {"a disk's answer after sysctl -w", info, running(query("/usr/sbin/sysctl", {"-w", "kern.maxvnodes=1"})), "answer 1"},
+        {"a setting's answer after a settings script", assertions, running(tuning), "answer 3"},
     };
     for (const auto& c : cases) {
         auto inner = std::make_shared<CountingLauncher>();
         double now = 100;
         SharedQueries shared(inner, 1.0, [&] { return now; });
-        EXPECT_EQ(shared.run(info).output, "answer 1") << c.what;
+        EXPECT_EQ(shared.run(c.asked).output, "answer 1") << c.what;
         c.between(shared, now);
-        EXPECT_EQ(shared.run(info).output, c.second) << c.what;
+        EXPECT_EQ(shared.run(c.asked).output, c.second) << c.what;
     }
 }
 
