@@ -103,13 +103,18 @@ RunResult SharedQueries::runShared(const RunSpec& request) {
             if (clock_() - kept->second.at <= window_) return kept->second.result;
             kept_.erase(kept);
         }
-        if (auto running = running_.find(key); running != running_.end()) {
+        if (auto running = running_.find(key);
+            running != running_.end() && running->second->runner != std::this_thread::get_id()) {
             const auto joined = running->second;
             ++waiting_;
             finished_.wait(lock, [&] { return joined->finished; });
             --waiting_;
             return joined->result;
         }
+        // The same question asked again from inside its own run (a scheduler
+        // that runs other work while a run waits, as the virtual one does on
+        // one thread) would wait for itself: it runs on its own, and its
+        // answer replaces the one kept.
         pending = std::make_shared<Pending>();
         running_[key] = pending;
     }

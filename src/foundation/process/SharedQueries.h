@@ -23,6 +23,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "foundation/process/ProcessLauncher.h"
 
@@ -52,6 +53,7 @@ public:
 
 private:
     struct Pending {
+        std::thread::id runner = std::this_thread::get_id();
         bool finished = false;
         RunResult result;
     };

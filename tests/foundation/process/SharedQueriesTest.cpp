@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 
 namespace velmora {
@@ -159,6 +160,31 @@ TEST(SharedQueries, AQueryAskedAfterACommandStartsItsOwnRun) {
     eject.join();
     EXPECT_EQ(shared.run(list).output, "answer 3");
     EXPECT_EQ(before.output, "answer 1");
+}
+
+// The virtual scheduler runs other queues' work on the same thread while a
+// tool waits; one of them may ask the very question that is waiting.
+TEST(SharedQueries, AQuestionAskedAgainFromInsideItsOwnRunDoesNotWaitForItself) {
+    struct ReenteringLauncher final : ProcessLauncher {
+        SharedQueries* shared = nullptr;
+        int runs = 0;
+        std::string inner;
+        RunResult run(const RunSpec& request) override {
+            const int n = ++runs;
+            if (n == 1) inner = shared->run(request).output;
+            RunResult r;
+            r.outcome = RunResult::Outcome::exited;
+            r.output = "answer " + std::to_string(n);
+            return r;
+        }
+    };
+    auto launcher = std::make_shared<ReenteringLauncher>();
+    SharedQueries shared(launcher, 1.0, [] { return 0.0; });
+    launcher->shared = &shared;
+    auto outer = std::async(std::launch::async, [&] { return shared.run(query("/usr/sbin/diskutil", {"list"})); });
+    ASSERT_EQ(outer.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "waits for itself";
+    EXPECT_EQ(outer.get().output, "answer 1");
+    EXPECT_EQ(launcher->inner, "answer 2");
 }
 
 }  // namespace
