@@ -108,7 +108,8 @@ bool ControllerPowerManagement::startAdvancedPowerManagement(const std::vector<U
                 break;
             case USBControllerSpecialHandling::jmicronGeneric:
                 context_.log("🔋 JMicron Power Management for " + controller.deviceName);
-                context_.run(Script("# JMicron kontrollör için power management\nsudo pmset -a usbsleep 0").onlyTunesSettings());
+                context_.run(
+                    Script("# JMicron kontrollör için power management\nsudo pmset -a usbsleep 0").onlyTunesSettings());
                 break;
             case USBControllerSpecialHandling::generic:
                 context_.log("🔋 Generic Power Management for " + controller.deviceName);
@@ -164,7 +165,8 @@ void ControllerPowerManagement::performPowerManagementCycle(const std::vector<US
                 context_.run(Script("system_profiler SPUSBDataType | grep -i jmicron > /dev/null").onlyReads());
                 break;
             case USBControllerSpecialHandling::generic:
-                context_.run(Script().code("diskutil info ").value(controller.diskPath).code(" > /dev/null 2>&1").onlyReads());
+                context_.run(
+                    Script().code("diskutil info ").value(controller.diskPath).code(" > /dev/null 2>&1").onlyReads());
                 break;
         }
     }

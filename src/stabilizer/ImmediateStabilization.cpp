@@ -30,7 +30,8 @@ void ImmediateStabilization::stabilizeIndividualUSBDisk(const USBDiskInfo& disk)
 
 void ImmediateStabilization::checkUSBConnectionQuality(const USBDiskInfo& disk) const {
     // The name is the device's own text: matched literally, never as a pattern.
-    std::string tree = context_.output(Script().code("ioreg -l -p IOUSB | grep -A 10 -B 10 -F -e ").value(disk.name).onlyReads());
+    std::string tree =
+        context_.output(Script().code("ioreg -l -p IOUSB | grep -A 10 -B 10 -F -e ").value(disk.name).onlyReads());
     if (tree.find("Speed") != std::string::npos && tree.find("High") != std::string::npos) {
         context_.log("✅ USB bağlantı kalitesi: Yüksek - " + disk.name);
         return;

@@ -41,7 +41,10 @@ void USBDiskHealth::performIndividualDiskRecovery(const USBDiskInfo& disk) const
 
 void USBDiskHealth::checkUSBDiskHealth(const USBDiskInfo& disk) const {
     Script query;
-    query.code("diskutil info ").value(disk.path).code(" | grep -E \"(Device Node|Mount Point|File System)\"").onlyReads();
+    query.code("diskutil info ")
+        .value(disk.path)
+        .code(" | grep -E \"(Device Node|Mount Point|File System)\"")
+        .onlyReads();
     std::string output = context_.output(query);
     if (output.find("No such file") != std::string::npos || output.find("error") != std::string::npos) {
         context_.log("⚠️ USB disk health sorunu: " + disk.name);

@@ -94,7 +94,12 @@ TEST(SharedQueries, AnAnswerIsSharedWithinItsWindowAndUntilACommandThatMayChange
     healthCheck.effect = RunEffect::nothing;
     RunSpec tuning = query("/bin/sh", {"-c", "pmset -a sleep 0"});
     tuning.effect = RunEffect::settingsOnly;
-    const struct { const char* what; RunSpec asked; std::function<void(SharedQueries&, double&)> between; std::string second; } cases[] = {
+    const struct {
+        const char* what;
+        RunSpec asked;
+        std::function<void(SharedQueries&, double&)> between;
+        std::string second;
+    } cases[] = {
         {"at once", info, [](SharedQueries&, double&) {}, "answer 1"},
         {"within the window", info, [](SharedQueries&, double& now) { now += 1.0; }, "answer 1"},
         {"after the window", info, [](SharedQueries&, double& now) { now += 1.01; }, "answer 2"},
@@ -104,7 +109,8 @@ TEST(SharedQueries, AnAnswerIsSharedWithinItsWindowAndUntilACommandThatMayChange
         {"after a script", info, running(query("/bin/sh", {"-c", "diskutil mount disk4"})), "answer 3"},
         {"after a script that only reads", info, running(healthCheck), "answer 1"},
         {"a disk's answer after a settings script", info, running(tuning), "answer 1"},
-        {"a disk's answer after sysctl -w", info, running(query("/usr/sbin/sysctl", {"-w", "kern.maxvnodes=1"})), "answer 1"},
+        {"a disk's answer after sysctl -w", info, running(query("/usr/sbin/sysctl", {"-w", "kern.maxvnodes=1"})),
+         "answer 1"},
         {"a setting's answer after a settings script", assertions, running(tuning), "answer 3"},
     };
     for (const auto& c : cases) {
