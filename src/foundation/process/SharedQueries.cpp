@@ -1,6 +1,7 @@
 #include "foundation/process/SharedQueries.h"
 
 #include <algorithm>
+#include <exception>
 #include <string_view>
 
 namespace velmora {
@@ -118,7 +119,22 @@ RunResult SharedQueries::runShared(const RunSpec& request) {
         pending = std::make_shared<Pending>();
         running_[key] = pending;
     }
-    RunResult result = inner_->run(request);
+    RunResult result;
+    try {
+        result = inner_->run(request);
+    } catch (const std::exception& error) {
+        // The owners waiting for this run must not wait forever: they get a
+        // failed start with its reason, the runner gets the exception.
+        result.outcome = RunResult::Outcome::startFailed;
+        result.errorDescription = error.what();
+        finish(key, pending, result);
+        throw;
+    }
+    finish(key, pending, result);
+    return result;
+}
+
+void SharedQueries::finish(const std::string& key, const std::shared_ptr<Pending>& pending, const RunResult& result) {
     {
         std::lock_guard lock(mutex_);
         pending->result = result;
@@ -138,7 +154,6 @@ RunResult SharedQueries::runShared(const RunSpec& request) {
         }
     }
     finished_.notify_all();
-    return result;
 }
 
 }  // namespace velmora

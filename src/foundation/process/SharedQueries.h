@@ -64,6 +64,7 @@ private:
     static std::string keyOf(const RunSpec& request);
     static bool isAboutDisks(const std::string& key);
     RunResult runShared(const RunSpec& request);
+    void finish(const std::string& key, const std::shared_ptr<Pending>& pending, const RunResult& result);
     void forgetAnswers(RunEffect effect);
 
     std::shared_ptr<ProcessLauncher> inner_;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <future>
+#include <stdexcept>
 #include <thread>
 
 namespace velmora {
@@ -19,7 +20,7 @@ RunSpec query(std::string program, std::vector<std::string> arguments) {
 
 // Answers each run with a fresh numbered output; a run can be held until the
 // test lets it go, and then ends with `outcome`.
-struct CountingLauncher final : ProcessLauncher {
+struct CountingLauncher : ProcessLauncher {
     std::mutex mutex;
     std::condition_variable released;
     bool hold = false;
@@ -147,6 +148,42 @@ TEST(SharedQueries, AHungQueryIsRunOnceForTwoOwnersAndItsFailureIsNotKept) {
         shared.run(list);
         EXPECT_EQ(inner->runs, outcome == RunResult::Outcome::deadline ? 2 : 1);
     }
+}
+
+// A launcher that throws (the simulated Mac's, when its state file cannot be
+// read) must not leave the owners waiting for that run stuck for good: a
+// queue swallows the exception, and its periodic work would never tick again.
+TEST(SharedQueries, ARunThatThrowsFailsForItsWaitersAndIsNotKept) {
+    struct ThrowingLauncher final : CountingLauncher {
+        RunResult run(const RunSpec& request) override {
+            const RunResult r = CountingLauncher::run(request);
+            if (runs == 1) throw std::runtime_error("cannot read state.json");
+            return r;
+        }
+    };
+    auto inner = std::make_shared<ThrowingLauncher>();
+    inner->hold = true;
+    SharedQueries shared(inner, 1.0, [] { return 0.0; });
+    const RunSpec list = query("/usr/sbin/diskutil", {"list", "-plist"});
+    bool thrown = false;
+    std::thread a([&] {
+        try {
+            shared.run(list);
+        } catch (const std::runtime_error&) {
+            thrown = true;
+        }
+    });
+    while (inner->runs == 0) std::this_thread::yield();
+    auto waiter = std::async(std::launch::async, [&] { return shared.run(list); });
+    while (shared.waiting() == 0) std::this_thread::yield();
+    inner->release();
+    a.join();
+    ASSERT_EQ(waiter.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the waiter is stuck";
+    const RunResult waited = waiter.get();
+    EXPECT_TRUE(thrown);
+    EXPECT_EQ(waited.outcome, RunResult::Outcome::startFailed);
+    EXPECT_EQ(waited.errorDescription, "cannot read state.json");
+    EXPECT_EQ(shared.run(list).output, "answer 2");
 }
 
 // A command that starts while a query runs: an owner asking after it does
