@@ -189,7 +189,13 @@ void FileUserDefaults::change(const std::function<void(PlistDictionary&)>& edit)
             diagnostics_->line("❌ Ayarlar dosyası okunamadı, kaydedilmedi: " + filePath());
             return;
     }
+    const PlistDictionary before = snapshot.values;
     edit(snapshot.values);
+    // Owners store a value again and again when nothing changed (a state
+    // re-announced on every pass); rewriting and syncing the file for that
+    // would cost tens of milliseconds on the main thread each time.
+    if (snapshot.state == FileState::readable && snapshot.values == before) return;
+    if (snapshot.state == FileState::missing && snapshot.values.empty()) return;
     writeFile(snapshot.values);
 }
 

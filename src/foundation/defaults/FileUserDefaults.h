@@ -2,7 +2,8 @@
 // Defaults persisted as an XML property list (the format of a macOS
 // preferences file) at folder/domain.plist. Every write is atomic (temporary
 // file, flush, rename) and serialized with other processes by a lock file, and
-// re-reads the file first so another process's keys are kept. A corrupt file is
+// re-reads the file first so another process's keys are kept; a write that
+// would leave the file as it is does not touch it. A corrupt file is
 // moved aside (with a diagnostic line) and read as empty, never silently lost.
 #include <functional>
 #include <memory>

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -71,6 +72,37 @@ TEST_F(FileUserDefaultsTest, ReadsSeeAnotherInstancesWrites) {
     second->setString("Other", "x");
     EXPECT_TRUE(first->boolValue("AutoStartEnabled"));
     EXPECT_EQ(first->stringValue("Other"), "x");
+}
+
+TEST_F(FileUserDefaultsTest, AWriteThatChangesNothingLeavesTheFileUntouched) {
+    struct Case {
+        const char* what;
+        std::function<void(FileUserDefaults&)> write;
+        bool rewrites;
+    };
+    const std::vector<Case> cases = {
+        {"the same value again", [](FileUserDefaults& d) { d.setBool("PowerManagementActive", false); }, false},
+        {"a key that is not there removed", [](FileUserDefaults& d) { d.remove("Missing"); }, false},
+        {"another value", [](FileUserDefaults& d) { d.setBool("PowerManagementActive", true); }, true},
+        {"a new key", [](FileUserDefaults& d) { d.setString("Other", "x"); }, true},
+        {"a key removed", [](FileUserDefaults& d) { d.remove("PowerManagementActive"); }, true},
+    };
+    int renames = 0;
+    FileUserDefaults::setWriteStageHook([&](FileUserDefaults::WriteStage stage) {
+        if (stage == FileUserDefaults::WriteStage::renamed) ++renames;
+    });
+    for (const auto& c : cases) {
+        fs::remove_all(prefs());
+        auto defaults = open();
+        defaults->setBool("PowerManagementActive", false);
+        renames = 0;
+        c.write(*defaults);
+        EXPECT_EQ(renames, c.rewrites ? 1 : 0) << c.what;
+    }
+    fs::remove_all(prefs());
+    open()->remove("Missing");
+    EXPECT_FALSE(fs::exists(prefs() + "/" + kDomain + ".plist")) << "no file is made to hold nothing";
+    FileUserDefaults::setWriteStageHook(nullptr);
 }
 
 struct CorruptCase {
