@@ -53,7 +53,7 @@ constexpr const char* kEmergencyRecovery =
 RTL9210Watchdog::RTL9210Watchdog(const StabilizerContext& context) : context_(context) {}
 
 void RTL9210Watchdog::checkRTL9210Health() {
-    std::string result = context_.result(Script(kHealthCheck));
+    std::string result = context_.result(Script(kHealthCheck).onlyReads());
     if (result.find("TIMEOUT_DETECTED") != std::string::npos) {
         handleRTL9210Timeout();
         return;

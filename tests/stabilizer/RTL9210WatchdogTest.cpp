@@ -97,6 +97,12 @@ TEST(RTL9210Watchdog, RunsOnItsOwnQueueWithTheExactScripts) {
     auto zsh = h.tp.processes->runsOf("/bin/zsh");
     ASSERT_EQ(zsh.size(), 3u);
     EXPECT_EQ(zsh[0].arguments, (std::vector<std::string>{"-c", kHealthScript}));
+    EXPECT_EQ(zsh[0].effect, RunEffect::nothing) << "the check only reads: shared disk answers are kept";
+    for (const auto& run : h.tp.processes->runsOf("/bin/sh")) {
+        if (run.arguments.back().find("# RTL9210B") == 0) {
+            EXPECT_EQ(run.effect, RunEffect::anything) << "the fixes may change anything";
+        }
+    }
     EXPECT_EQ(contexts, std::vector<std::string>(3, "usb.auto.stabilizer.watchdog"));
     EXPECT_EQ(h.scriptsContaining("Quick Fix"), (std::vector<std::string>{kQuickFix, kQuickFix}));
     EXPECT_EQ(h.scriptsContaining("Emergency Recovery Protocol"), std::vector<std::string>{kEmergency});
