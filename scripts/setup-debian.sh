@@ -14,12 +14,11 @@ packages=(
   # portable code against, GoogleTest's source to build with it (Debian's
   # GoogleTest libraries are built for libstdc++), Python for the scans.
   libc++-14-dev libc++abi-14-dev googletest python3
-  # The window: Qt Quick with its Controls, the SVG image plugin, the emoji
-  # font its texts draw with (its icon font ships inside it), and a virtual
-  # display with a tray host.
+  # The window: Qt Quick (it draws its own controls), the SVG image plugin,
+  # the emoji font its texts draw with (its icon font ships inside it), and a
+  # virtual display with a tray host.
   qt6-base-dev qt6-declarative-dev libqt6svg6
-  qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
-  qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qtquick-templates
+  qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtqml-workerscript
   fonts-noto-color-emoji
   xvfb xauth trayer
   # scripts/measure hides the window with it.

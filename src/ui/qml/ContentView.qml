@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import "CardStatus.js" as CardStatus
 
 // The main window's content: the connected disks on the left, the protection
@@ -219,19 +218,23 @@ Rectangle {
     }
 
     // Right column: the heading, the cards and the two large buttons.
-    ScrollView {
+    Flickable {
         id: right
         x: left.width
         width: 370
         anchors.top: parent.top
         anchors.bottom: parent.bottom
-        contentWidth: availableWidth
+        contentWidth: width
+        contentHeight: cards.height
+        boundsBehavior: Flickable.StopAtBounds
         clip: true
+
+        OverlayScrollBar { flickable: right }
 
         Column {
             id: cards
             x: 16
-            width: right.availableWidth - 32
+            width: right.width - 32
             topPadding: 20
             bottomPadding: 20
             spacing: 14

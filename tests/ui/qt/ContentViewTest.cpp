@@ -284,6 +284,12 @@ TEST(ContentView, LongNamesEllipsizeShowWholeOnHoverAndNothingOverlaps) {
     QCoreApplication::sendEvent(&w.view.window(), &move);
     w.spin(0);
     EXPECT_TRUE(name->property("showsWholeText").toBool());
+    auto* tip = name->findChild<QQuickItem*>("wholeText");
+    ASSERT_NE(tip, nullptr);
+    EXPECT_FALSE(tip->isVisible()) << "the tip waits for the pointer to rest";
+    w.spin(700);
+    EXPECT_TRUE(tip->isVisible());
+    EXPECT_EQ(tip->parentItem(), w.view.window().contentItem()) << "no card or scroller clips it";
     auto* shortName = w.item("diskCard_disk5")->findChild<QQuickItem*>("name");
     EXPECT_FALSE(shortName->property("truncated").toBool());
     w.grab(QStringLiteral("minimum-size"));
@@ -303,7 +309,7 @@ TEST(ContentView, SpinnersTakeTheThemesColours) {
         int seen = 0;
         if (item->objectName() == "spinner") {
             ++seen;
-            const QColor colour = item->property("palette").value<QObject*>()->property("dark").value<QColor>();
+            const QColor colour = item->property("tint").value<QColor>();
             EXPECT_TRUE(themeColours.contains(colour.rgba())) << colour.name().toStdString();
         }
         for (auto* child : item->childItems()) seen += check(child);
