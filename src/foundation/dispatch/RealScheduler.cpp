@@ -219,6 +219,10 @@ std::chrono::nanoseconds RealScheduler::longestMainBlock() const {
     return std::chrono::nanoseconds(state_->longestMainBlock.load(std::memory_order_relaxed));
 }
 
+void RealScheduler::noteMainBlock(std::chrono::nanoseconds took) {
+    state_->noteMainBlock(took);
+}
+
 void RealScheduler::resetStallMeter() {
     state_->longestMainBlock.store(0, std::memory_order_relaxed);
 }

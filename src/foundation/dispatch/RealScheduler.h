@@ -54,6 +54,9 @@ public:
     // window for as long, so this stays small. Any thread.
     std::chrono::nanoseconds longestMainBlock() const;
     void resetStallMeter();
+    // An outside loop's own work on the main thread (a window's events),
+    // measured on the same meter. Any thread.
+    void noteMainBlock(std::chrono::nanoseconds took);
 
     struct State;
 private:

@@ -48,16 +48,16 @@ MainWindowAdapter::~MainWindowAdapter() {
 }
 
 void MainWindowAdapter::modelChanged() {
-    if (QThread::currentThread() == thread()) {
-        update();
-        return;
-    }
-    // Values are written on the main thread; should one ever arrive from
-    // elsewhere, QML still hears of it only on its own thread.
+    // One block of work often sets several values (a status, its level and
+    // its message): the views are brought up to date once, after it, rather
+    // than once per value, each time rebuilding every card. This also keeps
+    // QML on its own thread, should a value ever arrive from elsewhere.
+    if (updateQueued_.exchange(true)) return;
     QMetaObject::invokeMethod(this, &MainWindowAdapter::update, Qt::QueuedConnection);
 }
 
 void MainWindowAdapter::update() {
+    updateQueued_ = false;
     const auto list = model_->diskList();
     disks_.setRows(diskRows(list));
     assign(this, disksEmpty_, list.isEmpty, &MainWindowAdapter::disksEmptyChanged);

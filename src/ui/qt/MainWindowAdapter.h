@@ -7,6 +7,7 @@
 // another thread is carried over first. Commands go straight to the model.
 #include <QObject>
 #include <QVariantMap>
+#include <atomic>
 #include <memory>
 
 #include "foundation/published/Subscription.h"
@@ -106,6 +107,7 @@ private:
 
     std::shared_ptr<MainWindowModel> model_;
     Subscription changes_;
+    std::atomic<bool> updateQueued_{false};
     KeyedListModel disks_;
     KeyedListModel protectedDisks_;
     KeyedListModel connectionRows_;

@@ -13,6 +13,7 @@
 #include "ui/qt/TrayMessages.h"
 #include "ui/qt/QtWindowHost.h"
 #include "ui/qt/ShowWindowCommand.h"
+#include "ui/qt/TimedApplication.h"
 
 namespace velmora {
 
@@ -36,7 +37,7 @@ std::shared_ptr<Frontend> makeWindowFrontend(int& argc, char** argv, std::shared
 
 QtFrontend::QtFrontend(int& argc, char** argv, std::shared_ptr<RealScheduler> scheduler) {
     chooseSceneGraphBackend();
-    application_ = std::make_unique<QApplication>(argc, argv);
+    application_ = std::make_unique<TimedApplication>(argc, argv, scheduler);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora/AppIconImage.svg")));
     QApplication::setQuitOnLastWindowClosed(false);
