@@ -1,17 +1,15 @@
 // The program: picks the platform it runs against and runs the application
 // on it until the terminate action (Quit, SIGINT, SIGTERM or --seconds), with
 // a window where a display is and --headless was not asked for.
-#include <chrono>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <variant>
 
 #include "app/Frontend.h"
 #include "history/store/HistoryCommand.h"
 #include "host/HostPlatform.h"
+#include "host/MainLoopReport.h"
 #include "host/WindowProgram.h"
 #include "app/root/LaunchOptions.h"
 #include "app/root/StopSignals.h"
@@ -70,33 +68,10 @@ int main(int argc, char** argv) {
         if (!frontend) diagnostics->line("🖥️ No window, running headless: " + whyNot);
     }
     if (!frontend) frontend = velmora::makeHeadlessFrontend(scheduler);
-    // For scripts/measure: VELMORA_MAIN_LOOP_REPORT=N reports the first N
-    // seconds (start-up: loading the window and drawing it first) apart from
-    // the rest, which is what a person using the program would feel.
-    const char* report = std::getenv("VELMORA_MAIN_LOOP_REPORT");
-    const double startUpSeconds = report ? std::atof(report) : 0.0;
-    auto startUpLongest = std::make_shared<std::optional<std::chrono::nanoseconds>>();
-    if (startUpSeconds > 0) {
-        scheduler->asyncMainAfter(startUpSeconds, [weak = std::weak_ptr(scheduler), startUpLongest] {
-            if (auto s = weak.lock()) {
-                *startUpLongest = s->longestMainBlock();
-                s->resetStallMeter();
-            }
-        });
-    }
+    const velmora::MainLoopReport mainLoopReport(scheduler);
     const int status = velmora::VelmoraApp::create(*platform, scheduler, velmora::mainWindowModels(),
                                                    std::make_shared<velmora::PosixProcessConsole>(), std::move(frontend))
                            ->run(options, signals);
-    if (report && *report) {
-        const auto milliseconds = [](std::chrono::nanoseconds took) {
-            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(took).count();
-            return std::to_string(us / 1000) + "." + std::to_string(us % 1000 / 100) + " ms";
-        };
-        if (*startUpLongest) {
-            diagnostics->line("[main loop] longest block in the first " + std::string(report) +
-                              " s: " + milliseconds(**startUpLongest));
-        }
-        diagnostics->line("[main loop] longest block: " + milliseconds(scheduler->longestMainBlock()));
-    }
+    mainLoopReport.say(*diagnostics);
     return status;
 }
