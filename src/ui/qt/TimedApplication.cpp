@@ -1,5 +1,6 @@
 #include "ui/qt/TimedApplication.h"
 
+#include <QThread>
 #include <chrono>
 
 #include "foundation/dispatch/RealScheduler.h"
@@ -10,6 +11,9 @@ TimedApplication::TimedApplication(int& argc, char** argv, std::shared_ptr<RealS
     : QApplication(argc, argv), scheduler_(std::move(scheduler)) {}
 
 bool TimedApplication::notify(QObject* receiver, QEvent* event) {
+    // Other threads' event loops (the scene graph's, QML's workers) deliver
+    // through here too; only the main loop's events are timed.
+    if (QThread::currentThread() != thread()) return QApplication::notify(receiver, event);
     struct Depth {
         int& depth;
         explicit Depth(int& d) : depth(++d) {}
